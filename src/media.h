@@ -1,0 +1,40 @@
+// Program-wide media: the picture and sound tables, the display surface and
+// the difficulty. Filled once by load, released once by free.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+const int surfacenum = 13;
+const int chunknum = 6;
+
+// Picture slots. The load order is the slot order, which is why the third
+// title page sits last, behind all of the game's pictures.
+enum {
+    pics1, pics2, picmenu, picbg, picchar1, picchar2, picmeteor1, picmeteor2,
+    pichammer1, pichammer2, picgameover, picrain, pics3
+};
+
+// Sound slots.
+enum { sndhammer, sndwrongjump, sndmissed, sndgameover, sndrain, sndheart };
+
+// Channels 0 and 1 are reserved, so a play on channel -1 never takes them.
+const int rainchannel = 0;
+const int heartchannel = 1;
+const int anychannel = -1;
+
+extern SDL_Surface* surface[surfacenum];
+extern SDL_Surface* screen;
+extern Mix_Chunk* chunk[chunknum];
+extern Mix_Music* music;
+extern int diff;  // 1, 2 or 3; fixed before the first game
+
+void load();
+void free();
+
+// Every effect plays once and is forgotten; continuous sounds are kept
+// going by the game loop restarting them, not by the mixer's looping.
+inline void playsound(int n, int channel)
+{
+    Mix_PlayChannelTimed(channel, chunk[n], 0, -1);
+}
