@@ -1,0 +1,26 @@
+#!/usr/bin/python3
+"""Remake every picture and sound under data/ from source.
+
+Run from the repository root:  /usr/bin/python3 tools/make_assets.py
+Output is deterministic: two runs give byte-identical files.
+"""
+import os
+import sys
+
+sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+import art  # noqa: E402
+import audio  # noqa: E402
+
+
+def main():
+    root = os.path.dirname(HERE)
+    art.make_all(os.path.join(root, "data", "graphics"))
+    audio.make_all(os.path.join(root, "data", "sounds"))
+
+
+if __name__ == "__main__":
+    main()
