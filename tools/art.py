@@ -724,7 +724,7 @@ def meteor(hit):
         cy = n - 11
         r = np.hypot(xx - cx, yy - cy)
         # heat haze around the stone
-        over((255, 110, 30), np.exp(-np.clip(r - 8, 0, None) / 3.0) * 0.55)
+        over((255, 110, 30), np.exp(-np.clip(r - 8, 0, None) / 3.2) * 0.7)
         # flame tail streaming up: a teardrop that narrows to the top
         t = np.clip((yy - 1) / (cy - 1), 0, 1)          # 0 at top, 1 at stone
         # below the stone's middle the flame wraps round it and closes
@@ -765,10 +765,10 @@ def meteor(hit):
         cx, cy = n / 2, n / 2
         r = np.hypot(xx - cx, yy - cy)
         # flash and a ring of heat
-        over((255, 120, 40), np.exp(-r / 6) * 0.9)
+        over((255, 120, 40), np.exp(-r / 7) * 0.95)
         ring = np.exp(-((r - 11) / 2.5) ** 2) * 0.25
         over((255, 170, 70), ring)
-        over((255, 245, 210), np.exp(-(r / 4.0) ** 2))
+        over((255, 245, 210), np.exp(-(r / 5.0) ** 2))
         # shards of crust flying outward
         sp = Sprite(n, n)
         for k in range(9):

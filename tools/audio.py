@@ -30,14 +30,14 @@ def rms_db(x):
 
 
 def fft_filter(x, gain_of_freq, circular=False):
-    """Zero-phase filter by shaping the spectrum. Non-circular use pads, so
+    """Zero-phase filter by reshaping the frequency bins. Non-circular use pads, so
     nothing wraps round from the end to the start."""
     n = len(x)
     m = n if circular else int(2 ** np.ceil(np.log2(n * 2)))
-    spec = np.fft.rfft(x, m)
+    bins = np.fft.rfft(x, m)
     f = np.fft.rfftfreq(m, 1 / SR)
-    spec *= gain_of_freq(f)
-    return np.fft.irfft(spec, m)[:n]
+    bins *= gain_of_freq(f)
+    return np.fft.irfft(bins, m)[:n]
 
 
 def lowpass(f, fc, order=2):
@@ -100,8 +100,10 @@ def sweep_sine(f0, f1, tau, n, phase=0.0):
 
 def rain(seconds=6.0, seed=101):
     """Rain on a wet road. Built in the frequency domain over the exact
-    loop length, so the end runs straight on into the start: the loop has no
-    seam at all, and it starts on a zero crossing."""
+    loop length, so the end runs straight on into the start. The game
+    restarts it once it has finished, maybe a frame late, so both ends also
+    get matched short fades that start and stop on a zero crossing: the
+    restart shows only as a brief, soft dip in the hiss."""
     n = int(seconds * SR)
     rng = np.random.default_rng(seed)
     hiss = fft_filter(rng.standard_normal(n),
@@ -132,7 +134,7 @@ def rain(seconds=6.0, seed=101):
     cross = np.nonzero((s[:-1] <= 0) & (s[1:] > 0))[0]
     slope = np.abs(x[cross + 1] - x[cross])
     start = int(cross[np.argmin(slope)]) + 1
-    return np.roll(x, -start)
+    return fades(np.roll(x, -start), 0.025, 0.025)
 
 
 def heartbeat_thud(n, f0, strength):
