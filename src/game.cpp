@@ -126,11 +126,6 @@ static void streakpenalty(Game& g)
         g.combo = 5;
 }
 
-static bool strikekeydown(const Game& g)
-{
-    return g.keys[SDLK_y] || g.keys[SDLK_z];
-}
-
 // The pause holds the frame in place: nothing is drawn and frame stands
 // still, while the mixer plays on. A window close only ends the pause.
 static void pausestep(Game& g)
@@ -153,7 +148,7 @@ static void pausestep(Game& g)
 // the screen; a strike that finds none costs streak.
 static void strikestep(Game& g)
 {
-    if (!strikekeydown(g) || !g.released)
+    if (!strikekey(g.keys) || !g.released)
         return;
     g.released = false;
     g.nohit = true;
@@ -350,7 +345,7 @@ int game()
         if (!g.keys[SDLK_p])
             g.preleased = true;
         strikestep(g);
-        if (!strikekeydown(g))
+        if (!strikekey(g.keys))
             g.released = true;
         hopstep(g);
         spawnstep(g);

@@ -26,7 +26,7 @@ bool drainevents()
     return quit;
 }
 
-static bool strikekey(const Uint8* keys)
+bool strikekey(const Uint8* keys)
 {
     return keys[SDLK_z] || keys[SDLK_y];
 }

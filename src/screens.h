@@ -21,4 +21,7 @@ void pacerstep(Pacer& pacer);
 // Empties the event queue; true when it held a window-close request.
 bool drainevents();
 
+// Z or Y: the one action key, on the title pages and in a game.
+bool strikekey(const Uint8* keys);
+
 int mainmenu();
