@@ -26,7 +26,8 @@ endef
 run: build
 	./build/marrowick
 
-test: build test-deps
+# The test packages come first, so that configuring finds GoogleTest.
+test: test-deps build
 	cd build && ctest --output-on-failure
 
 build: deps

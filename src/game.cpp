@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "frame.h"
 #include "media.h"
-#include "screens.h"
 #include "sprite.h"
 
 const int meteornum = 50;

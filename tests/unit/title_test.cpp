@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "frame.h"
 #include "screens.h"
 #include "sdl_double.h"
 
