@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A short game in an X window (Xvfb) with real keys, its sound mixed by the
 # real mixer into SDL's disk audio file (22050 Hz, 16 bits, mono).
+# labels: xvfb
 source "$(dirname "$0")/lib.sh"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$TMP/audio.raw SDL_DISKAUDIODELAY=90
 unset SDL_VIDEODRIVER

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The title pages in an X window (Xvfb), turned by real key presses; Escape
 # ends the program.
+# labels: xvfb
 source "$(dirname "$0")/lib.sh"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
