@@ -2,7 +2,9 @@
 
 Every sound is made at the game's mixer rate (22050 Hz mono), written to a
 temporary 16-bit WAV and encoded with oggenc using a fixed stream serial, so
-the files come out byte-identical on every run.
+the files come out byte-identical on every run. Their levels follow one
+loudness budget (SHARE below), checked on the decoded files after every
+run; `audio.py check data/sounds` checks the files as they are.
 """
 import os
 import subprocess
@@ -12,9 +14,31 @@ import wave
 import numpy as np
 
 SR = 22050
-PEAK_DB = -1.5          # keep clear of -1 dBFS even after Vorbis overshoot
-FX_RMS_DB = -17.0       # effects all sit at about this loudness
-AMBIENT_RMS_DB = -21.0  # rain and music stay under the effects
+
+# The loudness budget. At the game's loudest moment all of these can sound
+# at once at full gain: music and rain at level 10 (the game asks 138, the
+# mixer applies 128), the heartbeat at 128, the last hammer landing, the
+# game-over sound over the fading music, and a missed or wrong strike under
+# it. The mixer clamps what passes full scale, so the decoded peaks, added up
+# as if they all met in one sample, must stay below HEADROOM_DB. Each file has
+# its share as a peak ceiling (dBFS) and a loudness target (dB): the effects
+# by their loudest 100 ms, matched so none stands out from the others (the
+# heartbeat, which repeats, a little under them), and music and rain by their
+# RMS, under the effects.
+HEADROOM_DB = -1.0
+FX_LOUD_DB = -20.5
+SHARE = {               # file: (ceiling, loudness)
+    "bg.ogg": (-15.7, -26.0),
+    "rain.ogg": (-17.7, -28.5),
+    "heart.ogg": (-20.0, FX_LOUD_DB - 1.5),
+    "hammer.ogg": (-15.9, FX_LOUD_DB),
+    "gameover.ogg": (-15.9, FX_LOUD_DB),
+    "wrongjump.ogg": (-17.1, FX_LOUD_DB),
+    "missed.ogg": (-17.1, FX_LOUD_DB),
+}
+# The last landing can come with a strike that finds nothing or a meteor
+# falling past: the budget counts the louder of the two.
+EITHER = ("wrongjump.ogg", "missed.ogg")
 
 
 def db(x):
@@ -27,6 +51,13 @@ def t_axis(seconds):
 
 def rms_db(x):
     return 20 * np.log10(np.sqrt(np.mean(x ** 2)) + 1e-12)
+
+
+def loudest_db(x, window=0.1):
+    """RMS of the loudest 100 ms: how loud a short effect strikes the ear."""
+    k = min(len(x), int(window * SR))
+    c = np.cumsum(np.r_[0.0, x ** 2])
+    return 10 * np.log10(np.max(c[k:] - c[:-k]) / k + 1e-24)
 
 
 def fft_filter(x, gain_of_freq, circular=False):
@@ -59,21 +90,42 @@ def fades(x, fin=0.005, fout=0.02):
     return x
 
 
-def level(x, rms_target_db, peak_db=PEAK_DB):
-    """Scale to the target RMS; where peaks would pass the ceiling, round
-    them off with a soft knee and try again (loud thuds have a huge crest)."""
-    ceiling = db(peak_db)
-    y = x / (np.sqrt(np.mean(x ** 2)) + 1e-12) * db(rms_target_db)
-    for _ in range(12):
-        pk = np.max(np.abs(y))
-        if pk <= ceiling:
-            break
-        knee = ceiling * 0.97
-        y = knee * np.tanh(y / knee)
-        y = y / (np.sqrt(np.mean(y ** 2)) + 1e-12) * db(rms_target_db)
+def limit(x, ceiling, attack=0.003, release=0.08, block=32):
+    """Look-ahead peak limiter: a smooth gain that dips just before and over
+    the peaks that would pass the ceiling and recovers slowly after, so
+    thuds lose a few dB of crest without the grit of a clipper."""
+    n = len(x)
+    nb = -(-n // block)
+    a = np.zeros(nb * block)
+    a[:n] = np.abs(x)
+    need = np.minimum(1.0, ceiling / np.maximum(a.reshape(nb, block).max(1), 1e-12))
+    k = max(1, int(round(attack * SR / block)))
+    # each block takes the least gain within k blocks either side; averaged
+    # over the same span, no block ends above what its own peak needs
+    padded = np.pad(need, k, constant_values=1.0)
+    least = np.min([padded[i:i + nb] for i in range(2 * k + 1)], axis=0)
+    rise = 1 - np.exp(-block / (release * SR))
+    g = least.copy()
+    for i in range(1, nb):
+        g[i] = min(least[i], g[i - 1] + (1 - g[i - 1]) * rise)
+    padded = np.pad(g, k, mode="edge")
+    g = np.mean([padded[i:i + nb] for i in range(2 * k + 1)], axis=0)
+    centres = (np.arange(nb) + 0.5) * block
+    y = x * np.interp(np.arange(n), centres, g)
     pk = np.max(np.abs(y))
-    if pk > ceiling:          # give up some loudness rather than clip
-        y *= ceiling / pk
+    return y * min(1.0, ceiling / pk) if pk > 0 else y
+
+
+def level(x, name):
+    """Bring a sound to its loudness in SHARE with no sample above its
+    ceiling: the limiter takes what sticks out, and the gain in front of it
+    is found again so the loudness still comes out at the target."""
+    ceiling_db, loud = SHARE[name]
+    measure = rms_db if name in ("bg.ogg", "rain.ogg") else loudest_db
+    gain = db(loud - measure(x))
+    for _ in range(10):
+        y = limit(x * gain, db(ceiling_db))
+        gain *= db(loud - measure(y))
     return y
 
 
@@ -158,7 +210,7 @@ def heart():
                       (1.02, 52, 1.0), (1.30, 46, 0.7)):
         i = int(at * SR)
         x[i:i + n] += (heartbeat_thud(n, f0, s) * tail)[:len(x) - i]
-    return fades(level(x, FX_RMS_DB), 0.002, 0.05)
+    return fades(level(x, "heart.ogg"), 0.002, 0.05)
 
 
 def hammer():
@@ -186,7 +238,7 @@ def hammer():
         e = np.clip(tt / 0.0015, 0, 1) * np.exp(-tt / 0.006)
         rattle[at:at + ln] += r * e * 0.6 * 0.7 ** k
     x = np.tanh(1.8 * boom) * 1.0 + crack * 0.9 + ring * 0.45 + rattle
-    return fades(level(x, FX_RMS_DB), 0.001, 0.15)
+    return fades(level(x, "hammer.ogg"), 0.001, 0.15)
 
 
 def wrongjump():
@@ -205,7 +257,7 @@ def wrongjump():
                        lambda f: highpass(f, 500, 2) * lowpass(f, 1600, 2))
     wenv = np.sin(np.pi * np.clip(t / 0.22, 0, 1)) ** 2
     x = buzz * env + whiff * wenv * 0.5
-    return fades(level(x, FX_RMS_DB), 0.003, 0.04)
+    return fades(level(x, "wrongjump.ogg"), 0.003, 0.04)
 
 
 def missed():
@@ -229,7 +281,7 @@ def missed():
     crumble = fft_filter(crumble, lambda f: lowpass(f, 1400, 2)
                          * highpass(f, 120, 1))
     x = tone * 0.8 + crumble * 0.6
-    return fades(level(x, FX_RMS_DB), 0.003, 0.08)
+    return fades(level(x, "missed.ogg"), 0.003, 0.08)
 
 
 # ------------------------------------------------------------ music
@@ -370,7 +422,7 @@ def music(stems=None):
                      rumble=rumble * 0.28)
     # let the first chord rise out of the seam too
     x *= np.clip(np.arange(n) / SR / 1.0, 0, 1) * 0.4 + 0.6
-    return fades(level(x, AMBIENT_RMS_DB + 1), 0.02, 0.05)
+    return fades(level(x, "bg.ogg"), 0.02, 0.05)
 
 
 def gameover():
@@ -392,7 +444,7 @@ def gameover():
     chord = sum(pad_voice(midi(nn), m, 900 + nn, 0.8) for nn in (45, 52, 57, 60))
     place(x, chord * env * 0.5, 1.8)
     x *= np.clip((dur - t) / 1.2, 0, 1)
-    return fades(level(x, FX_RMS_DB), 0.002, 0.1)
+    return fades(level(x, "gameover.ogg"), 0.002, 0.1)
 
 
 # ------------------------------------------------------------ output
@@ -406,32 +458,74 @@ def write_wav(path, x):
         w.writeframes(pcm.tobytes())
 
 
-def decoded_peak(ogg, tmp):
+def decoded(ogg, tmp):
     wav = os.path.join(tmp, "check.wav")
     subprocess.run(["oggdec", "-Q", "-o", wav, ogg], check=True)
     with wave.open(wav) as w:
         d = np.frombuffer(w.readframes(w.getnframes()), "<i2")
-    return np.max(np.abs(d.astype(np.float64))) / 32768.0
+    return d.astype(np.float64) / 32768.0
 
 
-def encode(x, out, quality, tmp):
+def encode(x, out, quality, ceiling_db, tmp):
     """WAV -> Vorbis with a fixed serial. Vorbis can overshoot the peaks a
-    little; if the decoded file crosses -1 dBFS, turn it down and redo."""
+    little; if the decoded file passes its ceiling, turn it down and redo."""
     for _ in range(6):
         wav = os.path.join(tmp, "in.wav")
         write_wav(wav, x)
         subprocess.run(["oggenc", "-Q", "-s", "1", "-q", str(quality),
                         "--resample", str(SR), "-o", out, wav], check=True)
-        pk = decoded_peak(out, tmp)
-        if pk < db(-1.05):
+        pk = np.max(np.abs(decoded(out, tmp)))
+        if pk <= db(ceiling_db):
             return
-        x = x * db(-1.2) / pk
+        x = x * db(ceiling_db - 0.1) / pk
+    raise RuntimeError(f"{out}: peak stays above {ceiling_db} dBFS")
+
+
+def budget(sounddir):
+    """The decoded files against the budget: a report, one line per file,
+    and the worst-case peak sum in dBFS."""
+    lines, peaks = [], {}
+    with tempfile.TemporaryDirectory() as tmp:
+        music = None
+        for name in SHARE:
+            x = decoded(os.path.join(sounddir, name), tmp)
+            peaks[name] = np.max(np.abs(x))
+            if name == "bg.ogg":
+                music = rms_db(x)
+                lines.append(f"{name:14s} peak {20 * np.log10(peaks[name]):6.1f} dBFS"
+                             f"  RMS {music:6.1f} dB")
+                continue
+            loud = rms_db(x) if name == "rain.ogg" else loudest_db(x)
+            # the music plays at 38/128 at level 0 and at 128 at level 10;
+            # rain follows it, the effects stay at 128
+            low = loud - music
+            if name != "rain.ogg":
+                low += 20 * np.log10(128 / 38)
+            lines.append(f"{name:14s} peak {20 * np.log10(peaks[name]):6.1f} dBFS"
+                         f"  {'RMS' if name == 'rain.ogg' else 'loudest 100 ms'}"
+                         f" {loud:6.1f} dB: {loud - music:+5.1f} dB on the music"
+                         f" at level 10, {low:+5.1f} at level 0")
+    worst = sum(p for n, p in peaks.items() if n not in EITHER)
+    worst += max(peaks[n] for n in EITHER)
+    return lines, 20 * np.log10(worst)
+
+
+def check(sounddir):
+    """Fails (SystemExit) when the worst-case sum reaches HEADROOM_DB."""
+    lines, worst = budget(sounddir)
+    print("\n".join(lines))
+    print(f"worst-case sum of peaks at full gain: {worst:.2f} dBFS"
+          f" (must stay below {HEADROOM_DB} dBFS)")
+    if worst >= HEADROOM_DB:
+        raise SystemExit(f"{sounddir}: the sounds together can clip")
 
 
 def make_all(outdir):
     os.makedirs(outdir, exist_ok=True)
+    # Rain at a high quality: at a low one the codec's own noise brings back
+    # the peaks the limiter took off the hiss.
     jobs = [
-        ("rain.ogg", lambda: level(rain(), AMBIENT_RMS_DB), 3),
+        ("rain.ogg", lambda: level(rain(), "rain.ogg"), 8),
         ("heart.ogg", heart, 3),
         ("hammer.ogg", hammer, 3),
         ("wrongjump.ogg", wrongjump, 3),
@@ -441,4 +535,14 @@ def make_all(outdir):
     ]
     with tempfile.TemporaryDirectory() as tmp:
         for name, fn, q in jobs:
-            encode(fn(), os.path.join(outdir, name), q, tmp)
+            encode(fn(), os.path.join(outdir, name), q, SHARE[name][0], tmp)
+    check(outdir)
+
+
+if __name__ == "__main__":
+    # audio.py check DIR: the budget of the sounds already made
+    import sys
+    if sys.argv[1:2] == ["check"] and len(sys.argv) == 3:
+        check(sys.argv[2])
+    else:
+        raise SystemExit("usage: audio.py check SOUNDDIR")

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# A whole game, played to its game over by the perfect player (tools/autoplay.c,
+# preloaded), mixed in real time by the real mixer into SDL's disk audio file:
+# no sample clamped by the mixer, peak at or below -1 dBFS, sound in every
+# second of play. Difficulty 3 ends soonest (about 52 s); DIFF=1 or 2 measures
+# the others.
+# labels: xvfb long
+source "$(dirname "$0")/lib.sh"
+# One 2048-sample buffer at 22050 Hz lasts 93 ms: written at that pace, the
+# file follows the game's clock.
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$TMP/audio.raw SDL_DISKAUDIODELAY=93
+unset SDL_VIDEODRIVER
+read -ra sdl < <(pkg-config --cflags sdl)
+cc -shared -fPIC -O2 "${sdl[@]}" tools/autoplay.c -o "$TMP/autoplay.so" -ldl || fail "cannot build the player"
+mkdir "$TMP/game" && cp -r data "$TMP/game/" && printf 'w\n%s\n' "${DIFF:-3}" >"$TMP/game/options.txt"
+size() { stat -c %s "$SDL_DISKAUDIOFILE"; }
+# silent FROM: the audio from byte FROM on holds no sound at all.
+silent() { [[ $(tail -c +$(($1 + 1)) "$SDL_DISKAUDIOFILE" | od -An -v -td2 | tr -s ' ' '\n' | grep -cv '^0*$') == 0 ]]; }
+# turn PICTURE: Z until the window shows that page. On a loaded machine a
+# short press can fall between two frames and go unseen, so it is repeated.
+turn() {
+    for ((t = 0; t < 5; t++)); do
+        press z
+        for ((j = 0; j < 4; j++)); do
+            import -window "$WIN" "$TMP/shot.png" || fail "no screenshot"
+            (($(compare -metric AE -fuzz 5% "$TMP/shot.png" "data/graphics/$1.png" null: 2>&1) < 1000)) && return
+            sleep 0.25
+        done
+    done
+    fail "does not show $1.png"
+}
+
+xserver
+LD_PRELOAD=$TMP/autoplay.so run "$TMP/log" "$TMP/game"
+window
+shows s1
+for p in s2 s3 menu; do turn $p; done
+ok "title pages turned"
+# Z on the menu page starts the game, whose music and rain start at once.
+start=$(size)
+for ((t = 0; t < 5; t++)); do
+    press z
+    sleep 1.5
+    silent "$start" || break
+done
+((t < 5)) || fail "no game started"
+# The game is over once two seconds (88200 bytes) stay silent: the menu page
+# plays nothing. Two minutes at the most.
+for ((i = 0; i < 240; i++)); do
+    sleep 0.5
+    silent $(($(size) - 88200)) && break
+done
+((i < 240)) || fail "no game over within two minutes"
+press Escape
+ended
+clean "$TMP/log"
+
+# One pass over the samples: the clamped ones, the peak, the loudest 100 ms
+# (ten 10 ms blocks) and the quietest whole second between the first and the
+# last sound, in dB (-999: silence).
+read -r clamped peak loudest quietest seconds < <(od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" | awk '
+    function lev(p) { return p > 0 ? 10 * log(p) / log(10) : -999 }
+    { v = $1 + 0; n++
+      if (v >= 32767 || v <= -32768) c++
+      a = v < 0 ? -v : v; if (a > pk) pk = a
+      if (v != 0) { if (!first) first = n; last = n }
+      b[int((n - 1) / 220.5)] += v * v }
+    END {
+      nb = int(n / 220.5); best = 0
+      for (i = 9; i < nb; i++) { s = 0; for (j = i - 9; j <= i; j++) s += b[j]; if (s > best) best = s }
+      q = 1e30; secs = 0
+      for (s0 = first; s0 + 22050 <= last; s0 += 22050) {
+        e = 0; for (j = int((s0 - 1) / 220.5); j < int((s0 + 22049) / 220.5); j++) e += b[j]
+        if (e < q) q = e; secs++ }
+      printf "%d %.2f %.1f %.1f %d\n", c, lev(pk * pk / 32768 / 32768),
+        lev(best / 2205 / 32768 / 32768), lev(q / 22050 / 32768 / 32768), secs }')
+echo "difficulty ${DIFF:-3}: $seconds s of sound, peak $peak dBFS, $clamped clamped samples, loudest 100 ms $loudest dB RMS, quietest second $quietest dB RMS"
+((seconds > 40)) || fail "only $seconds s of sound: no whole game"
+((clamped == 0)) || fail "$clamped samples clamped by the mixer"
+awk -v p="$peak" 'BEGIN { exit !(p <= -1) }' || fail "peak $peak dBFS above -1 dBFS"
+ok "no clamped sample, peak $peak dBFS"
+awk -v q="$quietest" 'BEGIN { exit !(q > -60) }' || fail "a second of play at $quietest dB: no sound"
+ok "sound in each of $seconds s"
