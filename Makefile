@@ -5,7 +5,7 @@
 BUILD_PKGS = cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
 PKG_PKGS   = dpkg-dev
 TEST_PKGS  = googletest libgtest-dev xvfb xauth xdotool x11-utils imagemagick sox \
-             $(PKG_PKGS) desktop-file-utils appstream lintian man-db
+             $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat
 ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
