@@ -1,12 +1,17 @@
-# Front door: `make run` to play, `make test` to run every test.
-# Both install what is missing from Debian's packages first.
+# Front door: `make run` to play, `make test` to run every test,
+# `make install` (PREFIX, DESTDIR) and `make package` (the .deb in build/).
+# Each installs what is missing from Debian's packages first.
 
 BUILD_PKGS = cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
-TEST_PKGS  = googletest libgtest-dev xvfb xauth xdotool x11-utils imagemagick sox python3-numpy vorbis-tools
+PKG_PKGS   = dpkg-dev
+TEST_PKGS  = googletest libgtest-dev xvfb xauth xdotool x11-utils imagemagick sox \
+             python3-numpy vorbis-tools \
+             $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat
 ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
 
 # Installs the packages of $(1) that dpkg does not know as installed.
 define aptinstall
@@ -21,7 +26,7 @@ define aptinstall
 	fi
 endef
 
-.PHONY: run test build deps test-deps assets asset-deps clean
+.PHONY: run test build deps test-deps install package pkg-deps assets asset-deps clean
 
 run: build
 	./build/marrowick
@@ -36,6 +41,15 @@ build: deps
 
 deps:
 	$(call aptinstall,$(BUILD_PKGS))
+
+install: build
+	cmake --install build --prefix "$(PREFIX)"
+
+package: pkg-deps build
+	cd build && cpack
+
+pkg-deps:
+	$(call aptinstall,$(PKG_PKGS))
 
 test-deps:
 	$(call aptinstall,$(TEST_PKGS))

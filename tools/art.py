@@ -133,28 +133,31 @@ def save_keyed(rgba, path, matte):
 
 
 class Sprite:
-    """A supersampled RGBA canvas addressed in final-pixel coordinates."""
+    """A supersampled RGBA canvas addressed in final-pixel coordinates.
+    `scale` draws the same coordinates that many times larger (icons)."""
 
-    def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.im = Image.new("RGBA", (w * SS, h * SS), (0, 0, 0, 0))
+    def __init__(self, w, h, scale=1):
+        self.k = SS * scale
+        self.w, self.h = w * scale, h * scale
+        self.im = Image.new("RGBA", (w * self.k, h * self.k), (0, 0, 0, 0))
         self.d = ImageDraw.Draw(self.im)
 
     def _p(self, pts):
-        return [(x * SS, y * SS) for x, y in pts]
+        return [(x * self.k, y * self.k) for x, y in pts]
 
     def poly(self, pts, fill):
         self.d.polygon(self._p(pts), fill=fill)
 
     def ellipse(self, x0, y0, x1, y1, fill):
-        self.d.ellipse([x0 * SS, y0 * SS, x1 * SS - 1, y1 * SS - 1], fill=fill)
+        k = self.k
+        self.d.ellipse([x0 * k, y0 * k, x1 * k - 1, y1 * k - 1], fill=fill)
 
     def rect(self, x0, y0, x1, y1, fill):
-        self.d.rectangle([x0 * SS, y0 * SS, x1 * SS - 1, y1 * SS - 1],
-                         fill=fill)
+        k = self.k
+        self.d.rectangle([x0 * k, y0 * k, x1 * k - 1, y1 * k - 1], fill=fill)
 
     def line(self, pts, fill, width):
-        self.d.line(self._p(pts), fill=fill, width=max(1, int(width * SS)),
+        self.d.line(self._p(pts), fill=fill, width=max(1, int(width * self.k)),
                     joint="curve")
 
     def result(self):
@@ -644,9 +647,9 @@ TROUSER = (40, 40, 52, 255)
 OUTL = (10, 10, 16, 255)
 
 
-def figure(pose):
+def figure(pose, scale=1):
     """The hooded wanderer, facing right (toward the hammer). 28 x 48."""
-    s = Sprite(FIG_W, FIG_H)
+    s = Sprite(FIG_W, FIG_H, scale)
     if pose == 1:
         # legs and boots, feet on the bottom row
         s.poly([(10, 33), (14, 33), (13.5, 45), (10.5, 45)], OUTL)
@@ -888,6 +891,40 @@ def raindrop():
     out[:, 2, 3] = (a * 0.25).astype(np.uint8)
     out[-1, 1, :3] = (225, 235, 255)
     return out
+
+
+# ------------------------------------------------------------ the icons
+
+ICON_SIZES = (32, 48, 64, 128, 256)
+
+
+def icon():
+    """The menu icon, 256 x 256 RGBA: the wanderer mid-hop under a falling
+    meteor, on a rounded tile of the game's own night sky and road."""
+    n = 256
+    img = sky(1)[0:n, W - n:W].copy()           # the corner with the moon
+    ground = 214
+    img[ground:] = (17, 18, 25)
+    img[ground] = (78, 88, 112)
+    y = np.arange(n, dtype=np.float32)[:, None]
+    add(img, (70, 190, 190), np.exp(-((y - 150) / 3.0) ** 2) * 0.5
+        * np.ones((1, n), np.float32))          # the strike band
+    met = Image.fromarray(meteor(False), "RGBA").resize((120, 120),
+                                                        Image.LANCZOS)
+    paste_sprite(img, np.asarray(met), 120, 50)
+    paste_sprite(img, figure(2, scale=4), 30, ground - 4 * FIG_H + 14)
+    tile = mask_from(lambda d, s: d.rounded_rectangle(
+        [0, 0, n * s - 1, n * s - 1], radius=44 * s, fill=255), n, n, 4)
+    rgba = np.dstack([to_u8(img), to_u8(tile * 255)])
+    return Image.fromarray(rgba, "RGBA")
+
+
+def make_icons(outdir):
+    os.makedirs(outdir, exist_ok=True)
+    big = icon()
+    for size in ICON_SIZES:
+        im = big if size == 256 else big.resize((size, size), Image.LANCZOS)
+        im.save(os.path.join(outdir, "marrowick-%d.png" % size), optimize=True)
 
 
 # ------------------------------------------------------------ entry point

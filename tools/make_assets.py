@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Remake every picture and sound under data/ from source.
+"""Remake every picture, icon and sound under data/ from source.
 
 Run from the repository root:  /usr/bin/python3 tools/make_assets.py
 Output is deterministic: two runs give byte-identical files.
@@ -19,6 +19,7 @@ import audio  # noqa: E402
 def main():
     root = os.path.dirname(HERE)
     art.make_all(os.path.join(root, "data", "graphics"))
+    art.make_icons(os.path.join(root, "data", "icons"))
     audio.make_all(os.path.join(root, "data", "sounds"))
 
 

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The Debian package: built, passed by Debian's own validators, one version
+# everywhere, unpacked into a scratch root and played from there, on SDL's
+# dummy drivers and, scaled through sdl12-compat, under Xvfb.
+# labels: package xvfb
+source "$(dirname "$0")/lib.sh"
+cpack --config "$(dirname "$M")/CPackConfig.cmake" -B "$TMP/deb" >"$TMP/cpack.log" 2>&1 ||
+    fail "cpack: $(cat "$TMP/cpack.log")"
+DEB=$(echo "$TMP"/deb/marrowick_*_*.deb)
+[[ -f $DEB ]] || fail "no .deb: $(cat "$TMP/cpack.log")"
+R=$TMP/root
+dpkg-deb -x "$DEB" "$R" || fail "cannot unpack $DEB"
+ID=io.github.marrowick.Marrowick
+S=$R/usr/share
+export HOME=$TMP/home
+unset XDG_DATA_HOME
+
+f() { dpkg-deb -f "$DEB" "$1"; }
+[[ $(f Section) == games && $(f Depends) == *libsdl-mixer1.2* && $(f Depends) == *libsdl1.2debian* &&
+    $(f Suggests) == libsdl1.2-compat ]] || fail "control: $(dpkg-deb -f "$DEB")"
+V=$(f Version)
+[[ $("$R/usr/games/marrowick" --version) == "marrowick $V" &&
+    $(zcat "$S/doc/marrowick/changelog.gz" | head -n 1) == "marrowick ($V) "* &&
+    $(zcat "$S/man/man6/marrowick.6.gz" | head -n 1) == *"\"marrowick $V\""* &&
+    $(cat "$S/metainfo/$ID.metainfo.xml") =~ \<release\ version=\"$V\"\ date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"/\> ]] ||
+    fail "versions disagree with the package's $V"
+ok "$(basename "$DEB"): control fields, version $V everywhere"
+for n in 32 48 64 128 256; do
+    [[ $(identify -format %wx%h "$S/icons/hicolor/${n}x$n/apps/marrowick.png") == "${n}x$n" ]] ||
+        fail "icon ${n}x$n"
+done
+
+desktop-file-validate "$S/applications/$ID.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$S/metainfo/$ID.metainfo.xml" >"$TMP/as" || fail "appstreamcli: $(cat "$TMP/as")"
+[[ -z $(man --warnings -l "$S/man/man6/marrowick.6.gz" 2>&1 >/dev/null) ]] || fail "man: $(man --warnings -l "$S/man/man6/marrowick.6.gz" 2>&1 >/dev/null)"
+lintian --fail-on error,warning "$DEB" >"$TMP/lintian" 2>&1 || fail "lintian: $(cat "$TMP/lintian")"
+ok "icons; desktop-file-validate, appstreamcli, man and lintian pass"
+
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy DISPLAY='' session "$TMP/log" "$R/usr/games/marrowick"
+[[ $(cat "$TMP/log") == *$'loading sounds...done\nstart game\n'* ]] || fail "unpacked: $(cat "$TMP/log")"
+ok "unpacked launcher: played until closed"
+
+# --scale 2: a 1280x960 window with sdl12-compat; without it, a line that
+# names the package and the plain window. Either way the desktop's class.
+xserver 1400x1000
+export SDL_AUDIODRIVER=dummy
+unset SDL_VIDEODRIVER
+"$R/usr/games/marrowick" --scale 2 >"$TMP/logx" 2>&1 & GAME=$!
+window
+size=1280x960
+dpkg-query -W -f='${Status}' libsdl1.2-compat 2>/dev/null | grep -q "ok installed" ||
+    { size=640x480; grep -q 'install libsdl1.2-compat' "$TMP/logx" || fail "no hint: $(cat "$TMP/logx")"; }
+[[ $(xwininfo -id "$WIN" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}') == "$size" ]] ||
+    fail "--scale 2: not $size: $(xwininfo -id "$WIN")"
+xprop -id "$WIN" WM_CLASS | grep -q "\"$ID\"" || fail "class: $(xprop -id "$WIN" WM_CLASS)"
+kill -TERM "$GAME"
+ended
+clean "$TMP/logx"
+ok "--scale 2: a $size window of class $ID"
