@@ -127,7 +127,7 @@ int SDL_Flip(SDL_Surface* screen)
 
 /* Title pages: Z down every other frame turns them (once the 200 ms guard is
  * over) and starts a game from the menu. In a game: Z or Y now and then, one
- * pause held for 100 key reads in frame 500, Escape once the frames are
+ * pause held for 100 key reads halfway, Escape once the frames are
  * played. After the last game: Escape, which the menu obeys after 200 ms. */
 Uint8* SDL_GetKeyState(int* numkeys)
 {
@@ -144,7 +144,7 @@ Uint8* SDL_GetKeyState(int* numkeys)
     int n = readsthisframe++;
     keys[SDLK_z] = frames % 23 == 0;
     keys[SDLK_y] = frames % 37 == 11;
-    keys[SDLK_p] = frames == 500 && (n == 0 || n > 100);
+    keys[SDLK_p] = frames == wantframes / 2 && (n == 0 || n > 100);
     keys[SDLK_ESCAPE] = frames >= wantframes;
     return keys;
 }
