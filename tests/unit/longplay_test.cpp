@@ -8,9 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
-#endif
 
 #include "game.h"
 #include "media.h"
@@ -23,6 +20,7 @@ namespace {
 // runs this (GLIBC_TUNABLES=glibc.malloc.tcache_count=0); else a few
 // kilobytes of slack.
 #if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes();  // GCC installs no header for it
 size_t heapinuse() { return __sanitizer_get_current_allocated_bytes(); }  // the sanitizer's heap answers no mallinfo
 const size_t slack = 0;
 #else
