@@ -13,7 +13,8 @@
  * On standard error it says which sounds the mixer refused and, after each
  * game, its frames and the resident size:
  *   scripted: chunk[3] failed
- *   scripted: game 1 frames 1000 rss 21432 KiB */
+ *   scripted: game 1 frames 1001 rss 21432 KiB
+ * (frames counts the flips of the game, the one that saw Escape included). */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
