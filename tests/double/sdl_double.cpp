@@ -26,7 +26,8 @@ struct State {
     std::function<void()> onpoll;
     std::set<std::string> missing, failing;
     std::vector<Rec> draws;
-    std::vector<size_t> framestart{0};
+    std::vector<size_t> framestart{0};  // of flips first, first + 1, ...
+    int first = 0;
     bool playing[8] = {}, music = false;
     int reserved = 0, handles = 0;
     std::deque<int> rands;
@@ -96,13 +97,15 @@ void endchannel(int c) { S.playing[c] = false; }
 void endmusic() { S.music = false; }
 void pushrand(int v, bool forever) { forever ? void(S.forever = v) : S.rands.push_back(v); }
 void clearcalls() { S.log.clear(); }
+void forget() { S.log = std::vector<Call>(), S.draws = std::vector<Rec>(), S.framestart = std::vector<size_t>{0}, S.first = S.flips; }
 
 std::vector<Draw> drawn(int flip, const std::string& image) {
     std::vector<Draw> out;
-    if (flip < 0 || flip > S.flips) return out;
+    if (flip < S.first || flip > S.flips) return out;
     bool wanted[256];
     for (int h = 0; h < S.handles; ++h) wanted[h] = image.empty() || names[h] == image;
-    for (size_t i = S.framestart[flip]; i < (flip < S.flips ? S.framestart[flip + 1] : S.draws.size()); ++i)
+    const size_t* start = &S.framestart[flip - S.first];
+    for (size_t i = start[0]; i < (flip < S.flips ? start[1] : S.draws.size()); ++i)
         if (wanted[S.draws[i].image]) out.push_back({names[S.draws[i].image], S.draws[i].x, S.draws[i].y});
     return out;
 }

@@ -58,5 +58,8 @@ void endmusic();
 void pushrand(int v, bool forever = false);
 std::vector<Call> calls(const std::string& prefix = "");
 void clearcalls();
+// Drops the record of every call and draw so far, which a long run could not
+// hold; flips go on counting from where they stand.
+void forget();
 
 }  // namespace sd

@@ -4,8 +4,13 @@
 #include <gmock/gmock.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 
 #include "media.h"
@@ -102,6 +107,100 @@ TEST_F(Shell, OptionsChooseAWindowByAFirstCharWAndADifficultyOnlyFrom1To3) {
                   c.window ? "SDL_SetVideoMode(640,480,16,0x40000001)" : "SDL_SetVideoMode(640,480,16,0xc0000001)");
         EXPECT_EQ(diff, c.diff);
     }
+}
+
+// The options file's rules, stated by hand: the first byte, whatever it is,
+// picks a window only if it is "w"; the second byte is skipped; then %i skips
+// white space (space, \t \n \v \f \r), takes one sign, and reads decimal
+// digits, or octal ones after a 0, or hex ones after 0x or 0X ("0x" alone is
+// 0). Only 1, 2 or 3 become the difficulty. Numbers beyond a long do not wrap:
+// glibc's scanf stores LONG_MAX or LONG_MIN (tried), both ignored like 4.
+struct Options { bool window; int diff; };
+Options rules(const std::string& s) {
+    Options o{!s.empty() && s[0] == 'w', 2};
+    size_t i = 2;
+    while (i < s.size() && s[i] != 0 && std::strchr(" \t\n\v\f\r", s[i])) ++i;
+    bool minus = i < s.size() && s[i] == '-';
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+    long value = -1;  // no digit yet
+    int base = 10;
+    if (i < s.size() && s[i] == '0') {
+        value = 0, base = 8, ++i;
+        if (i < s.size() && (s[i] == 'x' || s[i] == 'X')) base = 16, ++i;
+    }
+    for (; i < s.size(); ++i) {
+        const char* d = std::strchr("0123456789abcdef", std::tolower(static_cast<unsigned char>(s[i])));
+        if (!s[i] || !d || d - "0123456789abcdef" >= base) break;
+        value = std::min(std::max(value, 0L) * base + (d - "0123456789abcdef"), 1000L);  // past 3 is past 3
+    }
+    if (!minus && value >= 1 && value <= 3) o.diff = value;
+    return o;
+}
+
+using Fuzz = Shell;
+
+// Seeded: random bytes, then the valid forms mangled: odd first bytes and
+// separators, white space, signs, bases, long and huge numbers, CR LF, NULs.
+TEST_F(Fuzz, OptionsFilesOfRandomOrMangledBytesGiveWhatTheRulesSay) {
+    std::mt19937 rng(20261207);
+    auto pick = [&rng](std::vector<std::string> v) { return v[rng() % v.size()]; };
+    auto bytes = [&rng](size_t n) { std::string s; while (s.size() < n) s += char(rng() % 256); return s; };
+    std::vector<std::string> cases;
+    for (int n = 0; n < 2000; ++n) cases.push_back(bytes(rng() % 65));
+    for (int n = 0; n < 3000; ++n) {
+        std::string digits;
+        for (int k = rng() % 24; k > 0; --k) digits += pick({"0", "1", "2", "3", "7", "8", "9", "a", "F", "x"});
+        std::string s = pick({"w", "w", "w", "W", "f", " ", "\n", std::string(1, 0), bytes(1)}) +
+                        pick({"\n", "\n", "\r", " ", "3", std::string(1, 0), bytes(1)}) +
+                        pick({"", "", " ", "\n", "\t\v\f", "\r\n", std::string(1, 0)}) + pick({"", "", "+", "-", "--"}) +
+                        pick({"", "", "0", "0x", "0X", "00", "0x0"}) +
+                        pick({"1", "2", "3", "4", "0", "3", digits, "9223372036854775807", "9223372036854775808",
+                              "18446744073709551619", "4294967297"}) +
+                        pick({"", "\n", "\r\n", std::string(1, 0) + "1", bytes(3)});
+        if (rng() % 4 == 0) s[rng() % s.size()] = char(rng() % 256);
+        cases.push_back(s);
+    }
+    std::fflush(stdout);
+    const int console = dup(1);
+    dup2(open("/dev/null", O_WRONLY), 1);  // the transcript, thousands of times over
+    std::string wrong;  // the first file read against the rules
+    for (auto& text : cases) {
+        fs::remove("options.txt");  // a new file: rewriting one in place waits for the disk
+        std::ofstream("options.txt", std::ios::binary) << text;
+        sd::reset();
+        sd::atflip(0, sd::pushquit);
+        diff = 2;
+        marrowick_main(1, kArgs);
+        const Options want = rules(text);
+        const bool window = sd::calls("SDL_SetVideoMode")[0].text == "SDL_SetVideoMode(640,480,16,0x40000001)";
+        if (window != want.window || diff != want.diff) {
+            wrong = testing::PrintToString(text) + (window ? ": window" : ": full screen") + ", difficulty " +
+                    std::to_string(diff);
+            break;
+        }
+    }
+    std::fflush(stdout);
+    dup2(console, 1);
+    EXPECT_EQ(wrong, "");
+    // No file to read: a folder in its place, a link to nowhere; and one that
+    // may not be read, which still is when the tests run as root.
+    fs::remove("options.txt");
+    fs::create_directory("options.txt");
+    run();
+    fs::remove("options.txt");
+    fs::create_symlink("nowhere", "options.txt");
+    EXPECT_EQ(sd::calls("SDL_SetVideoMode")[0].text, "SDL_SetVideoMode(640,480,16,0xc0000001)");
+    EXPECT_EQ(diff, 2);
+    run();
+    EXPECT_EQ(sd::calls("SDL_SetVideoMode")[0].text, "SDL_SetVideoMode(640,480,16,0xc0000001)");
+    EXPECT_EQ(diff, 2);
+    fs::remove("options.txt");
+    std::ofstream("options.txt") << "w\n1";
+    chmod("options.txt", 0);
+    const bool readable = std::ifstream("options.txt").is_open();
+    run();
+    EXPECT_EQ(diff, readable ? 1 : 2) << (readable ? "readable despite mode 000" : "unreadable");
+    std::cout << cases.size() << " options files; mode 000 " << (readable ? "still readable (root)\n" : "unreadable\n");
 }
 
 TEST(Sprite, PositionsAndBlitsTruncateTowardZero) {
