@@ -2,7 +2,7 @@
 # Both install what is missing from Debian's packages first.
 
 BUILD_PKGS = cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
-TEST_PKGS  = googletest libgtest-dev xvfb xauth xdotool x11-utils imagemagick sox
+TEST_PKGS  = googletest libgtest-dev xvfb xauth xdotool x11-utils imagemagick sox libsdl1.2-compat
 ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
