@@ -21,7 +21,7 @@ define aptinstall
 	fi
 endef
 
-.PHONY: run test build deps test-deps assets asset-deps clean
+.PHONY: run test build deps test-deps bench assets asset-deps clean
 
 run: build
 	./build/marrowick
@@ -39,6 +39,13 @@ deps:
 
 test-deps:
 	$(call aptinstall,$(TEST_PKGS))
+
+# The benchmark: an optimised build of the game, run from here on SDL's
+# dummy drivers by tools/bench.c.
+bench: deps
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/bench -j$(JOBS) --target marrowick bench benchhooks
+	./build/bench/tools/bench
 
 # Remakes every picture and sound in data/ from the sources in tools/.
 assets: asset-deps
