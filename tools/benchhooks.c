@@ -17,9 +17,13 @@
  * The figure then stays short of x 565: meteors keep coming and falling, the
  * hammer never crushes, and the rain pool is full.
  *
- * Under valgrind --tool=callgrind --collect-atstart=no it also counts the
- * instructions of the measured frames, one dump for each set, in which
- * floorsample is the floor's share: counts a busy machine does not disturb. */
+ * Under callgrind it also counts the instructions of the measured frames,
+ * one dump for each set, in which floorsample is the floor's share: counts
+ * that a busy machine does not disturb. After make bench, from the top folder:
+ *
+ *   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_BENCH=work \
+ *   LD_PRELOAD=build/bench/tools/libbenchhooks.so \
+ *   valgrind --tool=callgrind --collect-atstart=no build/bench/marrowick */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
@@ -79,7 +83,7 @@ static void end(struct work* w, int i)
 
 /* The floor, right after a frame on the same screen, so that both meet the
  * same machine; the next frame draws over it. */
-static void floorsample(SDL_Surface* screen, struct work* w, int i)
+__attribute__((noinline)) static void floorsample(SDL_Surface* screen, struct work* w, int i)
 {
     static __typeof__(&SDL_UpperBlit) blit;
     static __typeof__(&SDL_Flip) flip;
