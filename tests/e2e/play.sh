@@ -5,8 +5,10 @@
 # labels: xvfb
 source "$(dirname "$0")/lib.sh"
 # T: bytes per tenth of a second. The delay between 2048-frame buffers keeps
-# the file a little ahead of real time.
-if [[ ${SDL12COMPAT:-} ]]; then RAW=(-r 44100 -c 2) T=17640 D=45; else RAW=(-r 22050 -c 1) T=4410 D=90; fi
+# the file ahead of real time; sdl12-compat's buffers last half as long and
+# come twice as often, so they get more room for a busy machine's late
+# wake-ups.
+if [[ ${SDL12COMPAT:-} ]]; then RAW=(-r 44100 -c 2) T=17640 D=30; else RAW=(-r 22050 -c 1) T=4410 D=90; fi
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$TMP/audio.raw SDL_DISKAUDIODELAY=$D
 unset SDL_VIDEODRIVER
 size() { stat -c %s "$SDL_DISKAUDIOFILE"; }
