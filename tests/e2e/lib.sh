@@ -45,10 +45,11 @@ window() {
 press() { xdotool keydown "$1" sleep 0.1 keyup "$1" sleep 0.1 || fail "cannot press $1"; }
 # shows PICTURE: within 4 s a screenshot differs from it in at most MAXDIFF
 # pixels (moving sprites), with a 5% fuzz for the 16-bit screen. The pages and
-# bg.png differ from each other in over 90000 pixels.
+# bg.png differ from each other in over 90000 pixels. import is given a time
+# limit, as it waits for ever on a window that has gone.
 shows() {
     for ((i = 0; i < 8; i++)); do
-        import -window "$WIN" "$TMP/shot.png" || fail "no screenshot"
+        timeout 10 import -window "$WIN" "$TMP/shot.png" || fail "no screenshot"
         px=$(compare -metric AE -fuzz 5% "$TMP/shot.png" "data/graphics/$1.png" null: 2>&1)
         ((px <= ${MAXDIFF:-1000})) && { ok "shows $1.png ($px px off)"; return; }
         sleep 0.5
