@@ -26,7 +26,7 @@ define aptinstall
 	fi
 endef
 
-.PHONY: run test build build-asan deps test-deps install package pkg-deps assets asset-deps clean
+.PHONY: run test build build-asan bench deps test-deps install package pkg-deps assets asset-deps clean
 
 run: build
 	./build/marrowick
@@ -36,7 +36,7 @@ run: build
 # decoder shows; that tree runs every test that needs no X server.
 test: test-deps build build-asan
 	cd build && ctest --output-on-failure -LE media
-	cd build-asan && ctest --output-on-failure -L 'unit|dummy|fuzz|long'
+	cd build-asan && ctest --output-on-failure -L 'unit|dummy|fuzz|long' -LE xvfb
 
 build: deps
 	cmake -S . -B build
@@ -61,6 +61,13 @@ pkg-deps:
 
 test-deps:
 	$(call aptinstall,$(TEST_PKGS))
+
+# The benchmark: an optimised build of the game, run from here on SDL's
+# dummy drivers by tools/bench.c.
+bench: deps
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/bench -j$(JOBS) --target marrowick bench benchhooks
+	./build/bench/tools/bench
 
 # Remakes every picture and sound in data/ from the sources in tools/.
 assets: asset-deps

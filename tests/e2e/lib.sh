@@ -11,8 +11,15 @@ trap 'exit 130' INT TERM HUP PIPE
 fail() { echo "FAIL: $*" >&2; exit 1; }
 ok() { echo "ok: $*"; }
 [[ -x $M ]] || fail "no program at $M (set MARROWICK)"
+# SDL12COMPAT names sdl12-compat's library (the compat: tests): the program,
+# and only it, runs on it through LD_PRELOAD, as Debian documents.
+RUNTIME=()
+if [[ ${SDL12COMPAT:-} ]]; then
+    [[ -r $SDL12COMPAT ]] || fail "no sdl12-compat at $SDL12COMPAT"
+    RUNTIME=(env "LD_PRELOAD=$SDL12COMPAT")
+fi
 # run LOG [DIR]: the program in the background, started in DIR; GAME is its pid.
-run() { : >"$1"; (cd "${2:-.}" && exec "$M") >>"$1" 2>"$1.err" & GAME=$!; }
+run() { : >"$1"; (cd "${2:-.}" && exec "${RUNTIME[@]}" "$M") >>"$1" 2>"$1.err" & GAME=$!; }
 # ended: waits up to 10 s for the program's exit; RC is its status.
 ended() { for ((i = 0; i < 200; i++)); do kill -0 "$GAME" 2>/dev/null || { wait "$GAME"; RC=$?; return; }; sleep 0.05; done; fail "still running after 10 s"; }
 # clean LOG: exit 0, and "\nfree data..." the last output, with no line end.
@@ -50,10 +57,11 @@ window() {
 press() { xdotool keydown "$1" sleep 0.1 keyup "$1" sleep 0.1 || fail "cannot press $1"; }
 # shows PICTURE: within 4 s a screenshot differs from it in at most MAXDIFF
 # pixels (moving sprites), with a 5% fuzz for the 16-bit screen. The pages and
-# bg.png differ from each other in over 90000 pixels.
+# bg.png differ from each other in over 90000 pixels. import is given a time
+# limit, as it waits for ever on a window that has gone.
 shows() {
     for ((i = 0; i < 8; i++)); do
-        import -window "$WIN" "$TMP/shot.png" || fail "no screenshot"
+        timeout 10 import -window "$WIN" "$TMP/shot.png" || fail "no screenshot"
         px=$(compare -metric AE -fuzz 5% "$TMP/shot.png" "data/graphics/$1.png" null: 2>&1)
         ((px <= ${MAXDIFF:-1000})) && { ok "shows $1.png ($px px off)"; return; }
         sleep 0.5

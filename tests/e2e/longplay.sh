@@ -3,11 +3,13 @@
 # scripted player: every game ends, the program ends cleanly, and its resident
 # size does not grow from game to game.
 # labels: long dummy
+# also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_GAMES=50 MARROWICK_FRAMES=300
 unset DISPLAY
 [[ -f ${SCRIPTED:-} ]] || fail "no scripted player (set SCRIPTED)"
-(LD_PRELOAD=$SCRIPTED exec "$M") >"$TMP/log" 2>"$TMP/err" & GAME=$!
+# On sdl12-compat the player comes first, so its clock is the one the game reads.
+(LD_PRELOAD="$SCRIPTED${SDL12COMPAT:+ $SDL12COMPAT}" exec "$M") >"$TMP/log" 2>"$TMP/err" & GAME=$!
 for ((t = 0; t < 12; t++)); do kill -0 "$GAME" 2>/dev/null || break; sleep 10; done  # ended() waits 10 s only
 ended
 clean "$TMP/log"

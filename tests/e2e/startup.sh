@@ -2,15 +2,29 @@
 # Start-up transcript, end on SIGTERM, missing media and drivers that cannot
 # start, on SDL's dummy drivers.
 # labels: dummy
+# also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 unset DISPLAY
+
+# runtime: the running program's SDL 1.2 is sdl12-compat's when that is
+# preloaded, else the classic library.
+runtime() {
+    lib=$(grep -o '/[^ ]*/libSDL-1\.2\.so[^ ]*' "/proc/$GAME/maps" | sort -u)
+    if [[ ${SDL12COMPAT:-} ]]; then
+        [[ $lib == "$(realpath "$SDL12COMPAT")" ]] || fail "not on sdl12-compat but on: $lib"
+    else
+        [[ $lib == /* && $lib != *sdl12-compat* && $lib != *$'\n'* ]] || fail "not on the classic library but on: $lib"
+    fi
+    ok "runs on $lib"
+}
 
 # term DIR SOUNDS-LINE: started in DIR and, once up, ended by SIGTERM as a
 # desktop would; the whole transcript after the credit line.
 term() {
     run "$TMP/log" "$1"
     for ((i = 0; i < 100; i++)); do grep -q 'start game' "$TMP/log" && break; sleep 0.1; done
+    runtime
     kill -TERM "$GAME"
     ended
     [[ $RC == 0 && $(head -n 1 "$TMP/log") && $(tail -n +2 "$TMP/log"; echo .) == \
@@ -25,7 +39,7 @@ term "$TMP/empty" "loading sounds...done$(printf 'error with chunk[%d]' 0 1 2 3 
 # fatal VAR PIECE: with VAR naming no driver, exit 1 and SDL's reason right
 # after the last progress piece.
 fatal() {
-    timeout 10 env "$1=nosuchdriver" "$M" >"$TMP/log" 2>/dev/null
+    timeout 10 "${RUNTIME[@]}" env "$1=nosuchdriver" "$M" >"$TMP/log" 2>/dev/null
     RC=$?
     [[ $RC == 1 && $(cat "$TMP/log"; echo .) =~ ^[^$'\n']+$'\n'"$2"[^$'\n']+$'\n.'$ ]] ||
         fail "$1 unavailable: status $RC, output: $(cat "$TMP/log")"

@@ -2,6 +2,7 @@
 # The title pages in an X window (Xvfb), turned by real key presses; Escape
 # ends the program.
 # labels: xvfb
+# also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
