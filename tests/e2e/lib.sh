@@ -55,16 +55,22 @@ window() {
 # press KEY: a real key press, held and then left up for several frames, as
 # the program reads the key states once a frame.
 press() { xdotool keydown "$1" sleep 0.1 keyup "$1" sleep 0.1 || fail "cannot press $1"; }
-# shows PICTURE: within 4 s a screenshot differs from it in at most MAXDIFF
-# pixels (moving sprites), with a 5% fuzz for the 16-bit screen. The pages and
-# bg.png differ from each other in over 90000 pixels. import is given a time
-# limit, as it waits for ever on a window that has gone.
-shows() {
-    for ((i = 0; i < 8; i++)); do
+# looks PICTURE [TRIES]: within TRIES screenshots half a second apart (8:
+# 4 s) one differs from the picture in at most MAXDIFF pixels (moving
+# sprites), with a 5% fuzz for the 16-bit screen; PX is the last count. The
+# pages and bg.png differ from each other in over 90000 pixels. import is
+# given a time limit, as it waits for ever on a window that has gone.
+looks() {
+    for ((i = 0; i < ${2:-8}; i++)); do
+        ((i)) && sleep 0.5
         timeout 10 import -window "$WIN" "$TMP/shot.png" || fail "no screenshot"
-        px=$(compare -metric AE -fuzz 5% "$TMP/shot.png" "data/graphics/$1.png" null: 2>&1)
-        ((px <= ${MAXDIFF:-1000})) && { ok "shows $1.png ($px px off)"; return; }
-        sleep 0.5
+        PX=$(compare -metric AE -fuzz 5% "$TMP/shot.png" "data/graphics/$1.png" null: 2>&1)
+        ((PX <= ${MAXDIFF:-1000})) && return
     done
-    fail "does not show $1.png ($px px off)"
+    return 1
+}
+# shows PICTURE: the window shows it within 4 s.
+shows() {
+    looks "$1" || fail "does not show $1.png ($PX px off)"
+    ok "shows $1.png ($PX px off)"
 }
