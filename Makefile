@@ -13,7 +13,9 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 
-# Installs the packages of $(1) that dpkg does not know as installed.
+# Installs the packages of $(1) that dpkg does not know as installed. Another
+# apt-get at work (a second make, the desktop's updater) is waited for.
+APTLOCK = -o DPkg::Lock::Timeout=600
 define aptinstall
 	@missing=""; \
 	for p in $(1); do \
@@ -21,8 +23,8 @@ define aptinstall
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -q && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q --no-install-recommends $$missing; \
+	  $(SUDO) apt-get $(APTLOCK) update -q && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get $(APTLOCK) install -y -q --no-install-recommends $$missing; \
 	fi
 endef
 
