@@ -4,7 +4,7 @@
 
 BUILD_PKGS = cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
 PKG_PKGS   = dpkg-dev
-TEST_PKGS  = googletest libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick sox \
+TEST_PKGS  = googletest libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick sox procps \
              python3-numpy vorbis-tools \
              $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat
 ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools

@@ -1,12 +1,35 @@
 # Sourced by the end-to-end scripts: the program, a scratch folder, cleanup
 # and the X helpers.
 set -u
+# The script runs again as the leader of a session of its own, so that on its
+# exit everything it started is ended with it, whatever started that in turn
+# (a game under a launcher) and however the script ends. This first process
+# stays behind to pass on a Ctrl-C or a TERM and the status.
+if [[ $(cut -d ' ' -f 6 /proc/$$/stat) != "$$" ]]; then
+    setsid "$BASH" "$0" "$@" &
+    child=$!
+    trap 'kill -TERM "$child" 2>/dev/null' INT TERM HUP
+    while :; do wait "$child"; rc=$?; kill -0 "$child" 2>/dev/null || exit "$rc"; done
+fi
 cd "$(dirname "${BASH_SOURCE[0]}")/../.." || exit 1
 M=${MARROWICK:-build/marrowick}
 [[ $M == /* ]] || M=$PWD/$M
 TMP=$(mktemp -d)
-# Only this script's own jobs: the program and Xvfb.
-trap 'kill $(jobs -p) 2>/dev/null; sleep 0.3; kill -9 $(jobs -p) 2>/dev/null; wait; rm -rf "$TMP"' EXIT
+# left: the session's processes but this script and the subshell asking.
+left() { local p; for p in $(pgrep -s $$); do [[ $p == "$$" || $p == "$BASHPID" ]] || echo "$p"; done; }
+# TERM first, then KILL for whatever is still there after two seconds (a
+# broken game that ignores TERM would spin on, slowing every later test).
+cleanup() {
+    local i pids
+    mapfile -t pids < <(left)
+    ((${#pids[@]})) && kill -TERM "${pids[@]}" 2>/dev/null
+    for ((i = 0; i < 20; i++)); do [[ $(left) ]] || break; sleep 0.1; done
+    mapfile -t pids < <(left)
+    ((${#pids[@]})) && kill -KILL "${pids[@]}" 2>/dev/null
+    wait
+    rm -rf "$TMP"
+}
+trap cleanup EXIT
 trap 'exit 130' INT TERM HUP PIPE
 fail() { echo "FAIL: $*" >&2; exit 1; }
 ok() { echo "ok: $*"; }
