@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The launcher of an installed tree, on SDL's dummy drivers: the player's
-# folder from a fresh home, options kept, a moved game followed, signals and
-# status passed on, the start without a sound device, and its arguments.
+# folder from a fresh home, options kept, a moved game followed, launchers
+# started together, read-only and broken folders, signals and status passed
+# on, the start without a sound device (and make run's), and its arguments.
 # labels: dummy
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
@@ -26,19 +27,99 @@ ok "fresh home: folder, data link and options made"
 
 printf 'W\n3\n' >"$U/options.txt"
 mv "$TMP/a" "$TMP/b"
-play "$TMP/b/games/marrowick"
+L=$TMP/b/games/marrowick
+play "$L"
 [[ $(readlink "$U/data") == "$TMP/b/share/games/marrowick/data" ]] || fail "link not moved"
 [[ $(cat "$U/options.txt") == $'W\n3' ]] || fail "edited options overwritten"
 ok "moved game followed, edited options kept"
 
-# A real driver with no device behind it, as on a machine without sound.
+# An ordinary user as well as root: nobody, where the tests run as root.
+AS=()
+((EUID)) || AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+chmod 755 "$TMP"
+mkdir "$TMP/user"
+((EUID)) || chown nobody:nogroup "$TMP/user"
+
+# crowd HOME [AS...]: ROUNDS times, three launchers at once, the link to the
+# data missing, stale or right in turn. Each starts the game and ends
+# cleanly when closed, and the installed tree stays as it was, byte for byte.
+# The launcher is the same in the sanitizer tree, where fewer rounds do.
+ROUNDS=${ROUNDS:-50}
+[[ ${SANITIZED:-0} == 1 ]] && ROUNDS=10
+tree() { (cd "$TMP/b" && find . -printf '%p %y %m %l\n' | sort && find . -type f -exec sha256sum {} + | sort); }
+INSTALLED=$(tree)
+crowd() {
+    local home=$1 r k pids
+    for ((r = 0; r < ROUNDS; r++)); do
+        case $((r % 3)) in
+        0) rm -rf "$home/.local/share/marrowick/data" ;;
+        1) ln -sfn "$TMP/gone" "$home/.local/share/marrowick/data" ;;
+        esac
+        pids=()
+        for k in 0 1 2; do
+            HOME=$home "${@:2}" "$L" >"$TMP/c$k" 2>&1 &
+            pids+=($!)
+        done
+        for k in 0 1 2; do
+            for ((i = 0; i < 200; i++)); do grep -q 'start game' "$TMP/c$k" && break; sleep 0.05; done
+        done
+        kill -TERM "${pids[@]}"
+        for k in 0 1 2; do
+            wait "${pids[k]}"
+            RC=$?
+            [[ $RC == 0 && $(tail -c 13 "$TMP/c$k") == $'\nfree data...' ]] ||
+                fail "round $r, launcher $k: status $RC: $(cat "$TMP/c$k")"
+        done
+    done
+    [[ $(tree) == "$INSTALLED" ]] || fail "the installed tree changed: $(diff <(echo "$INSTALLED") <(tree))"
+    ok "$ROUNDS rounds of three launchers at once${2:+ as nobody}: all started, installed tree unchanged"
+}
+((EUID)) || crowd "$HOME"
+crowd "$TMP/user" "${AS[@]}"
+
+# A folder that is read-only but set up needs no change: the game starts.
+# A home that is read-only has no room for one: the launcher says so.
+chmod a-w "$TMP/user/.local/share/marrowick"
+HOME=$TMP/user play "${AS[@]}" "$L"
+ok "read-only folder, already set up: started"
+mkdir -p "$TMP/rohome" && chmod 555 "$TMP/rohome"
+HOME=$TMP/rohome "${AS[@]}" "$L" >"$TMP/out" 2>&1
+RC=$?
+[[ $RC == 1 && $(cat "$TMP/out") == "marrowick: cannot create the folder $TMP/rohome/.local/share/marrowick "* ]] ||
+    fail "read-only home: status $RC, output: $(cat "$TMP/out")"
+ok "read-only home: status 1, $(cat "$TMP/out")"
+
+# A real folder of the player's own is left alone, but not used without
+# every picture and sound; removed, the link comes back.
+rm "$U/data" && mkdir "$U/data"
+"$L" >"$TMP/out" 2>&1
+RC=$?
+[[ $RC == 1 && $(cat "$TMP/out") == *"$U/data is a folder of your own"*graphics/bg.png*sounds/wrongjump.ogg*"rm -r '$U/data'"* &&
+    $(cat "$TMP/out") != *'init SDL'* ]] || fail "empty data folder: status $RC, output: $(cat "$TMP/out")"
+rmdir "$U/data"
+ok "empty data folder: status 1 and how to mend it, no game"
+
+# A real driver with no device behind it, as on a machine without sound: the
+# launcher and make run both start the game again silent.
 export XDG_DATA_HOME=$TMP/xdg
-SDL_AUDIODRIVER=alsa AUDIODEV=nosuchpcm play "$TMP/b/games/marrowick"
-[[ $(cat "$TMP/log") == *$'\ninit SDL.OpenAudio: '*$'\nmarrowick: no sound device; starting without sound\n'* ]] ||
-    fail "no fallback: $(cat "$TMP/log")"
+SDL_AUDIODRIVER=alsa AUDIODEV=nosuchpcm play "$L"
+[[ $(cat "$TMP/log.err") == *$'\ninit SDL.OpenAudio: '*$'\nmarrowick: no sound device; starting without sound'* &&
+    $(cat "$TMP/log") != *OpenAudio* ]] || fail "no fallback: $(cat "$TMP/log.err")"
 [[ -L $XDG_DATA_HOME/marrowick/data ]] || fail "XDG_DATA_HOME not used"
-ok "no sound device: started again silent, clean end; XDG_DATA_HOME used"
-SDL_VIDEODRIVER=nosuchdriver "$TMP/b/games/marrowick" >"$TMP/out" 2>&1
+ok "no sound device: said on standard error, started again silent, clean end; XDG_DATA_HOME used"
+if [[ ${SANITIZED:-0} != 1 ]]; then
+    SDL_AUDIODRIVER=alsa AUDIODEV=nosuchpcm make -s run >"$TMP/out" 2>"$TMP/err" &
+    GAME=$!
+    for ((i = 0; i < 300; i++)); do (($(grep -c 'start game' "$TMP/out") == 1)) && break; sleep 0.1; done
+    pkill -TERM -s $$ -x marrowick
+    ended
+    [[ $RC == 0 && $(grep -c 'marrowick: no sound device; starting without sound' "$TMP/err") == 1 &&
+        $(cat "$TMP/out") == *$'init SDL.OpenAudio: '*$'\ninit SDL...done\n'*$'\nfree data...' ]] ||
+        fail "make run without sound: status $RC, output: $(cat "$TMP/out" "$TMP/err")"
+    ok "make run without a sound device: one line, then the game silent"
+fi
+
+SDL_VIDEODRIVER=nosuchdriver "$L" >"$TMP/out" 2>&1
 RC=$?
 [[ $RC == 1 && $(cat "$TMP/out") == *'SDL_Init: '* && $(cat "$TMP/out") != *sound* ]] ||
     fail "no video: status $RC, output: $(cat "$TMP/out")"
@@ -48,7 +129,7 @@ ok "no video: the game's status 1 passed on, no retry"
 arg() {
     local status=${*: -2:1} pattern=${*: -1}
     rm -rf "$XDG_DATA_HOME"
-    "$TMP/b/games/marrowick" "${@:1:$#-2}" >"$TMP/out" 2>&1
+    "$L" "${@:1:$#-2}" >"$TMP/out" 2>&1
     RC=$?
     [[ $RC == "$status" && $(cat "$TMP/out") =~ $pattern && ! -e $XDG_DATA_HOME ]] ||
         fail "$*: status $RC, output: $(cat "$TMP/out")"
@@ -58,4 +139,5 @@ arg --help 0 "Usage: marrowick.*$XDG_DATA_HOME/marrowick/options\.txt"
 arg --version 0 '^marrowick [0-9]+\.[0-9]+\.[0-9]+$'
 arg --fullscreen 2 "unknown argument '--fullscreen'"
 arg --scale 0 2 "--scale takes a whole number from 1 to 8"
+arg --scale= 2 "--scale takes a whole number from 1 to 8, not ''"
 arg --scale 2 extra 2 "unknown argument 'extra'"

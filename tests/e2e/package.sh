@@ -17,13 +17,14 @@ unset XDG_DATA_HOME
 
 f() { dpkg-deb -f "$DEB" "$1"; }
 [[ $(f Section) == games && $(f Depends) == *libsdl-mixer1.2* && $(f Depends) == *libsdl1.2debian* &&
-    $(f Suggests) == libsdl1.2-compat ]] || fail "control: $(dpkg-deb -f "$DEB")"
+    $(f Suggests) == 'libsdl1.2-compat, x11-utils' ]] || fail "control: $(dpkg-deb -f "$DEB")"
 V=$(f Version)
 [[ $("$R/usr/games/marrowick" --version) == "marrowick $V" &&
     $(zcat "$S/doc/marrowick/changelog.gz" | head -n 1) == "marrowick ($V) "* &&
     $(zcat "$S/man/man6/marrowick.6.gz" | head -n 1) == *"\"marrowick $V\""* &&
     $(cat "$S/metainfo/$ID.metainfo.xml") =~ \<release\ version=\"$V\"\ date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"/\> ]] ||
     fail "versions disagree with the package's $V"
+! grep -qE 'make run|build/' "$S/doc/marrowick/README" || fail "the README for those who build the game installed"
 ok "$(basename "$DEB"): control fields, version $V everywhere"
 for n in 32 48 64 128 256; do
     [[ $(identify -format %wx%h "$S/icons/hicolor/${n}x$n/apps/marrowick.png") == "${n}x$n" ]] ||
@@ -40,20 +41,24 @@ SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy DISPLAY='' session "$TMP/log" "$R/us
 [[ $(cat "$TMP/log") == *$'loading sounds...done\nstart game\n'* ]] || fail "unpacked: $(cat "$TMP/log")"
 ok "unpacked launcher: played until closed"
 
-# --scale 2: a 1280x960 window with sdl12-compat; without it, a line that
-# names the package and the plain window. Either way the desktop's class.
+# --scale 3 on a 1400x1000 screen, where 1920x1440 would hide the figure and
+# the hammer: lowered to 2, a 1280x960 window, with sdl12-compat; without
+# it, a line that names the package and the plain window. Either way the
+# desktop's class.
 xserver 1400x1000
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
-"$R/usr/games/marrowick" --scale 2 >"$TMP/logx" 2>&1 & GAME=$!
+"$R/usr/games/marrowick" --scale 3 >"$TMP/logx" 2>"$TMP/logx.err" & GAME=$!
 window
 size=1280x960
+grep -q '^marrowick: --scale 3 does not fit the 1400x1000 screen; using --scale 2$' "$TMP/logx.err" ||
+    fail "not lowered: $(cat "$TMP/logx.err")"
 dpkg-query -W -f='${Status}' libsdl1.2-compat 2>/dev/null | grep -q "ok installed" ||
-    { size=640x480; grep -q 'install libsdl1.2-compat' "$TMP/logx" || fail "no hint: $(cat "$TMP/logx")"; }
+    { size=640x480; grep -q 'install libsdl1.2-compat' "$TMP/logx.err" || fail "no hint: $(cat "$TMP/logx.err")"; }
 [[ $(xwininfo -id "$WIN" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}') == "$size" ]] ||
     fail "--scale 2: not $size: $(xwininfo -id "$WIN")"
 xprop -id "$WIN" WM_CLASS | grep -q "\"$ID\"" || fail "class: $(xprop -id "$WIN" WM_CLASS)"
 kill -TERM "$GAME"
 ended
 clean "$TMP/logx"
-ok "--scale 2: a $size window of class $ID"
+ok "--scale 3 on 1400x1000: lowered to a $size window of class $ID"
