@@ -559,7 +559,7 @@ def page_howto(meteor_rgba, fig_rgba):
     run(370, "A wrong strike or a missed meteor cuts the streak.")
     run(406, "", "P", "  pauses.      ", "Esc", "  leaves the game.")
     small = font("DejaVuSans-Oblique.ttf", 15)
-    draw_text(img, (W // 2, H - 36), "Reach the hammer... if you dare.",
+    draw_text(img, (W // 2, H - 36), "Reach the hammer: its next blow ends the game.",
               small, DIM, anchor="mm")
     return img
 
@@ -576,12 +576,12 @@ def page_story():
              "and on the worst nights the sky itself comes down\n"
              "in burning stones.\n"
              "\n"
-             "At the end of the road stands the old hammer,\n"
-             "that no one has dared to touch since the rain began.\n"
-             "They say whoever breaks enough falling stars\n"
-             "to reach it will stop the storm.\n"
+             "Every falling star you break carries you further\n"
+             "down the road, to where the old hammer stands.\n"
+             "No one who reached it has ever come back:\n"
+             "it falls on all who stand beneath it.\n"
              "\n"
-             "They also say the hammer is hungry.")
+             "The rain goes on. The hammer is hungry.")
     draw_text(img, (W // 2, 245), story, body, TEXT, anchor="mm",
               spacing=9, align="center")
     draw_text(img, (W // 2, H - 78),
