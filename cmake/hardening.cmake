@@ -29,6 +29,8 @@ else()
   set(CXXFLAGS ${CFLAGS})
   set(LDFLAGS "-Wl,-z,relro -Wl,-z,now")
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+  include(CheckPIESupported)
+  check_pie_supported()  # so that executables are linked with -pie too
 endif()
 message(STATUS "Release flags: ${CPPFLAGS} ${CXXFLAGS} ${LDFLAGS}")
 
