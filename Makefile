@@ -6,7 +6,8 @@ BUILD_PKGS = cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-
 PKG_PKGS   = dpkg-dev
 TEST_PKGS  = googletest libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick sox procps \
              python3-numpy vorbis-tools \
-             $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat
+             $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat \
+             devscripts diffoscope-minimal
 ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -62,7 +63,7 @@ deps:
 	$(call aptinstall,$(BUILD_PKGS))
 
 install: build
-	cmake --install build --prefix "$(PREFIX)"
+	cmake --install build --strip --prefix "$(PREFIX)"
 
 package: pkg-deps build
 	cd build && cpack
