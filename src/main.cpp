@@ -16,9 +16,10 @@ int main(int, char*[])
     long difficulty = 2;  // read as long: an oversized number must not overflow an int
     FILE* fleioptions = fopen("options.txt", "r");
     if (fleioptions) {
-        fscanf(fleioptions, "%c", &windowmode);
+        // A read that finds nothing leaves its default: the counts are not needed.
+        [[maybe_unused]] int found = fscanf(fleioptions, "%c", &windowmode);
         fgetc(fleioptions);
-        fscanf(fleioptions, "%li", &difficulty);
+        found = fscanf(fleioptions, "%li", &difficulty);
         fclose(fleioptions);
     }
     if (difficulty > 0 && difficulty <= 3)
