@@ -2,8 +2,9 @@
  * libraries on SDL's dummy drivers, run from the repository root so that it
  * reads the shipped data/ and options.txt. It prints the start-up time, from
  * process start to "start game" on the transcript, and the peak resident
- * memory, then runs the game twice with tools/benchhooks.c preloaded: once
- * for the frame work, once for the pacer on the real clock. */
+ * memory, then runs the game twice with tools/benchhooks.c and the player
+ * (tools/player.c) preloaded: once for the frame work on the player's fast
+ * clock, once for the pacer on the real clock. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
@@ -61,8 +62,10 @@ static double run(const char* mode, double* cpu, long* peak)
         dup2(out[1], 1);
         close(out[0]);
         if (mode) {
-            setenv("LD_PRELOAD", HOOKS, 1);
+            setenv("LD_PRELOAD", HOOKS " " PLAYER, 1);
             setenv("MARROWICK_BENCH", mode, 1);
+            setenv("MARROWICK_PLAYER", "bench", 1);
+            setenv("MARROWICK_FASTCLOCK", strcmp(mode, "work") ? "0" : "1", 1);
         }
         execl(GAME, GAME, (char*)NULL);
         _exit(127);

@@ -1,34 +1,30 @@
-/* Preloaded into the real game by tools/bench.c (make bench). It turns the
- * title pages with Z, plays a game and prints, on the real clocks:
+/* Preloaded into the real game by tools/bench.c (make bench), beside
+ * tools/player.c, which plays (MARROWICK_PLAYER=bench): it turns the title
+ * pages and strikes until the figure rests just past level 10, short of the
+ * hammer, with meteors still coming and the rain pool full. This measures,
+ * on the real clocks, and prints:
  *
  *   MARROWICK_BENCH=work: each game frame's work, from its first event poll
  *     to the end of SDL_Flip (the pacer's wait left out), over the game's
  *     first 600 frames and over 600 frames at its heaviest, each frame
  *     followed by the floor: one full-screen background blit and one flip.
- *     The game's clock (SDL_GetTicks on the main thread) runs 1 ms per
- *     reading, so the pacer lets each frame go at once and level 10 comes in
- *     seconds.
+ *     The player's fast clock lets the pacer pass each frame at once, so
+ *     level 10 comes in seconds.
  *   MARROWICK_BENCH=pacer: the intervals between the starts of 600 game
  *     frames, the game on the real clock.
- *
- * The player strikes every meteor until the figure passes x 520; then it
- * keeps the streak at its floor with wrong strikes, so that the hops shrink
- * to 3 pixels, and stops striking at level 10 (the figure just past x 550).
- * The figure then stays short of x 565: meteors keep coming and falling, the
- * hammer never crushes, and the rain pool is full.
  *
  * Under callgrind it also counts the instructions of the measured frames,
  * one dump for each set, in which floorsample is the floor's share: counts
  * that a busy machine does not disturb. After make bench, from the top folder:
  *
  *   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_BENCH=work \
- *   LD_PRELOAD=build/bench/tools/libbenchhooks.so \
+ *   MARROWICK_PLAYER=bench MARROWICK_FASTCLOCK=1 \
+ *   LD_PRELOAD="build/bench/tools/libbenchhooks.so build/bench/tools/player.so" \
  *   valgrind --tool=callgrind --collect-atstart=no build/bench/marrowick */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
 #include <SDL.h>
-#include <SDL_image.h>
 #include <SDL_mixer.h>
 #include <dlfcn.h>
 #include <math.h>
@@ -36,7 +32,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
-#include <unistd.h>
+#include "player.h"
 #if __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>
 #else
@@ -44,15 +40,12 @@
 #define CALLGRIND_DUMP_STATS_AT(name)
 #endif
 
-/* The library's own function, next in the search order after this one. */
-#define REAL(fn) static __typeof__(&fn) real; if (!real) real = (__typeof__(&fn))dlsym(RTLD_NEXT, #fn)
+/* The next function of that name in the search order: the player's. */
+#define NEXT(fn) static __typeof__(&fn) next; if (!next) next = (__typeof__(&fn))dlsym(RTLD_NEXT, #fn)
 #define FRAMES 600
 
-static SDL_Surface *bg, *char1, *char2, *meteor1, *meteor2, *rain;
-static int fast;      /* work mode */
-static Uint32 ticks;  /* the game's clock in work mode */
-static int ingame, frame, inframe, finished;
-static int due, holding, wrongs, level10 = -1, figurex;
+static struct player* pl;  /* the player's view of the game */
+static int fast, inframe, measured;
 static int drops, meteors, heavydrops, heavymeteors;
 static double starts[FRAMES + 1];
 
@@ -85,15 +78,17 @@ static void end(struct work* w, int i)
  * same machine; the next frame draws over it. */
 __attribute__((noinline)) static void floorsample(SDL_Surface* screen, struct work* w, int i)
 {
+    /* The library itself, so that the player does not count this flip. */
     static __typeof__(&SDL_UpperBlit) blit;
     static __typeof__(&SDL_Flip) flip;
     if (!blit) {
-        blit = (__typeof__(&SDL_UpperBlit))dlsym(RTLD_NEXT, "SDL_UpperBlit");
-        flip = (__typeof__(&SDL_Flip))dlsym(RTLD_NEXT, "SDL_Flip");
+        void* sdl = dlopen("libSDL-1.2.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        blit = (__typeof__(&SDL_UpperBlit))dlsym(sdl, "SDL_UpperBlit");
+        flip = (__typeof__(&SDL_Flip))dlsym(sdl, "SDL_Flip");
     }
     SDL_Rect at = {0, 0, 0, 0};
     begin();
-    blit(bg, NULL, screen, &at);
+    blit(pl->picture[bg], NULL, screen, &at);
     flip(screen);
     end(w, i);
 }
@@ -126,8 +121,8 @@ static void reportwork(void)
     row("floor: bg blit + flip", &startfloor, NULL);
     row("floor, at the heaviest", &heavyfloor, NULL);
     fprintf(stderr, "  target: heaviest at most 2x. Heaviest: frames %d-%d, level 10 from frame %d, figure at x %d;\n"
-            "  per frame %.0f raindrops and %.1f meteors drawn\n", level10 + 150, level10 + 149 + FRAMES, level10,
-            figurex, heavydrops / (double)FRAMES, heavymeteors / (double)FRAMES);
+            "  per frame %.0f raindrops and %.1f meteors drawn\n", pl->level10 + 150, pl->level10 + 149 + FRAMES,
+            pl->level10, pl->figurex, heavydrops / (double)FRAMES, heavymeteors / (double)FRAMES);
 }
 
 static void reportpacer(void)
@@ -148,65 +143,27 @@ static void reportpacer(void)
 __attribute__((constructor)) static void mode(void)
 {
     fast = getenv("MARROWICK_BENCH") && !strcmp(getenv("MARROWICK_BENCH"), "work");
-}
-
-SDL_Surface* IMG_Load(const char* file)
-{
-    REAL(IMG_Load);
-    SDL_Surface* s = real(file);
-    const char* name = strrchr(file, '/') ? strrchr(file, '/') + 1 : file;
-    SDL_Surface** slot = !strcmp(name, "bg.png") ? &bg : !strcmp(name, "char1.png") ? &char1
-        : !strcmp(name, "char2.png") ? &char2 : !strcmp(name, "meteor1.png") ? &meteor1
-        : !strcmp(name, "meteor2.png") ? &meteor2 : !strcmp(name, "rain.png") ? &rain : NULL;
-    if (slot)
-        *slot = s;
-    return s;
-}
-
-Uint32 SDL_GetTicks(void)
-{
-    REAL(SDL_GetTicks);
-    /* The mixer's thread keeps the real clock. */
-    if (!fast || gettid() != getpid())
-        return real();
-    return ++ticks;
-}
-
-/* Set-up starts the music just before the game's first frame; the game's
- * end halts it. */
-int Mix_PlayMusic(Mix_Music* music, int loops)
-{
-    REAL(Mix_PlayMusic);
-    if (!ingame && !finished)
-        ingame = 1, frame = 0;
-    return real(music, loops);
+    pl = dlsym(RTLD_DEFAULT, "marrowick_player");
+    if (!pl) {
+        fprintf(stderr, "bench: no player preloaded (tools/player.c)\n");
+        exit(1);
+    }
 }
 
 int Mix_HaltMusic(void)
 {
-    REAL(Mix_HaltMusic);
-    if (ingame && !finished)
+    NEXT(Mix_HaltMusic);
+    if (pl->ingame && !measured)
         fprintf(stderr, "bench: the game ended before its measurements\n");
-    ingame = 0;
-    finished = 1;
-    return real();
+    return next();
 }
 
-/* Level 10 sets the music to 10 * 10 + 38. */
-int Mix_VolumeMusic(int volume)
+/* The samples that game frame FRAME goes into, at *i; or none. The heaviest
+ * frames come once the rain's ring has wrapped at level 10. */
+static struct work* sample(int frame, int* i)
 {
-    REAL(Mix_VolumeMusic);
-    if (ingame && volume >= 138 && level10 < 0)
-        level10 = frame;
-    return real(volume);
-}
-
-/* The samples that the current game frame goes into, at *i; or none. The
- * heaviest frames come once the rain's ring has wrapped at level 10. */
-static struct work* sample(int* i)
-{
-    int heavy = level10 < 0 ? -1 : frame - level10 - 150;
-    if (!fast || finished)
+    int heavy = pl->level10 < 0 ? -1 : frame - pl->level10 - 150;
+    if (!fast || measured)
         return NULL;
     if (frame < FRAMES)
         return *i = frame, &startwork;
@@ -218,39 +175,35 @@ static struct work* sample(int* i)
 /* A game frame starts with its first event poll after the last flip. */
 int SDL_PollEvent(SDL_Event* event)
 {
-    REAL(SDL_PollEvent);
+    NEXT(SDL_PollEvent);
     int i;
-    if (ingame && !inframe) {
+    if (pl->ingame && !inframe) {
         inframe = 1;
-        if (!fast && frame <= FRAMES)
-            starts[frame] = now(CLOCK_MONOTONIC);
-        if (sample(&i)) {
+        if (!fast && pl->frames <= FRAMES)
+            starts[pl->frames] = now(CLOCK_MONOTONIC);
+        if (sample(pl->frames, &i)) {
             CALLGRIND_TOGGLE_COLLECT;
             begin();
         }
     }
-    return real(event);
+    return next(event);
 }
 
 int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect)
 {
-    REAL(SDL_UpperBlit);
-    /* Read before the library clips the rectangle. */
-    if (src && src == meteor1 && dstrect && dstrect->y >= 385 && dstrect->y <= 405)
-        due = 1;
-    if (src && dstrect && (src == char1 || src == char2))
-        figurex = dstrect->x;
-    drops += src && src == rain;
-    meteors += src && (src == meteor1 || src == meteor2);
-    return real(src, srcrect, dst, dstrect);
+    NEXT(SDL_UpperBlit);
+    drops += src && src == pl->picture[rain];
+    meteors += src && (src == pl->picture[meteor1] || src == pl->picture[meteor2]);
+    return next(src, srcrect, dst, dstrect);
 }
 
+/* The player counts the flip: the frame just drawn is frames - 1 after it. */
 int SDL_Flip(SDL_Surface* screen)
 {
-    REAL(SDL_Flip);
-    int result = real(screen);
+    NEXT(SDL_Flip);
+    int result = next(screen);
     int i = 0;
-    struct work* w = ingame && inframe ? sample(&i) : NULL;
+    struct work* w = pl->ingame && inframe ? sample(pl->frames - 1, &i) : NULL;
     if (w) {
         end(w, i);
         floorsample(screen, w == &startwork ? &startfloor : &heavyfloor, i);
@@ -265,35 +218,14 @@ int SDL_Flip(SDL_Surface* screen)
     if (w == &heavywork && i == FRAMES - 1) {
         CALLGRIND_DUMP_STATS_AT("heaviest");
         reportwork();
-        finished = 1;
+        measured = 1;
     }
-    if (ingame && inframe && !fast && frame == FRAMES) {
+    if (pl->ingame && inframe && !fast && pl->frames == FRAMES + 1) {
         reportpacer();
-        finished = 1;
+        measured = 1;
     }
-    frame += ingame && inframe;
+    pl->done = measured;
     inframe = 0;
     drops = meteors = 0;
     return result;
-}
-
-Uint8* SDL_GetKeyState(int* numkeys)
-{
-    REAL(SDL_GetKeyState);
-    Uint8* keys = real(numkeys);
-    int press = 0;
-    if (!ingame) {
-        press = !finished && !holding;  /* every other frame: one page each */
-    } else if (!holding && !finished && level10 < 0) {
-        if (figurex <= 520)
-            press = due;
-        else if (wrongs < 12)
-            press = !due, wrongs += !due;  /* each costs 5 of the streak */
-        else if (due)
-            press = 1, wrongs = 0;
-    }
-    keys[SDLK_z] = holding = press;
-    keys[SDLK_ESCAPE] = finished;
-    due = 0;
-    return keys;
 }

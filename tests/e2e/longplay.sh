@@ -1,19 +1,18 @@
 #!/usr/bin/env bash
 # Fifty games in one run of the real program on SDL's dummy drivers, by the
-# scripted player: every game ends, the program ends cleanly, and its resident
-# size does not grow from game to game.
+# player's script: every game ends, the program ends cleanly, and its
+# resident size does not grow from game to game.
 # labels: long dummy
 # also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
-export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_GAMES=50 MARROWICK_FRAMES=300
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_PLAYER=script MARROWICK_GAMES=50 MARROWICK_FRAMES=300
 unset DISPLAY
-[[ -f ${SCRIPTED:-} ]] || fail "no scripted player (set SCRIPTED)"
 # On sdl12-compat the player comes first, so its clock is the one the game reads.
-(LD_PRELOAD="$SCRIPTED${SDL12COMPAT:+ $SDL12COMPAT}" exec "$M") >"$TMP/log" 2>"$TMP/err" & GAME=$!
+(LD_PRELOAD="$PLAYER${SDL12COMPAT:+ $SDL12COMPAT}" exec "$M") >"$TMP/log" 2>"$TMP/err" & GAME=$!
 for ((t = 0; t < 12; t++)); do kill -0 "$GAME" 2>/dev/null || break; sleep 10; done  # ended() waits 10 s only
 ended
 clean "$TMP/log"
-mapfile -t rss < <(sed -n 's/^scripted: game [0-9]* frames 301 rss \([0-9]*\) KiB$/\1/p' "$TMP/err")
+mapfile -t rss < <(sed -n 's/^player: game [0-9]* frames 301 rss \([0-9]*\) KiB$/\1/p' "$TMP/err")
 ((${#rss[@]} == 50)) || fail "not 50 games of 300 frames:"$'\n'"$(cat "$TMP/err")"
 ok "50 games of 300 frames, resident KiB after each: ${rss[*]}"
 # Under the sanitizers the heap keeps freed memory in quarantine, so resident

@@ -1,0 +1,19 @@
+/* What tools/player.c knows of the game it plays, for a tool preloaded beside
+ * it (tools/benchhooks.c) to read through dlsym(RTLD_DEFAULT,
+ * "marrowick_player"). */
+#pragma once
+
+#include <SDL.h>
+
+/* The pictures, in the game's own load order. */
+enum { s1, s2, menu, bg, char1, char2, meteor1, meteor2, hammer1, hammer2, gameover, rain, s3, pictures };
+
+struct player {
+    SDL_Surface* picture[pictures];
+    int ingame;   /* from a game's set-up to its end */
+    int games;    /* games ended so far */
+    int frames;   /* flips of the current game */
+    int level10;  /* the frame of the current game that reached level 10, or -1 */
+    int figurex;  /* where the figure was last drawn */
+    int done;     /* set by the tool beside: leave the game and the program */
+};
