@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# A short game in an X window (Xvfb) with real keys, its sound mixed by the
-# real mixer into SDL's disk audio file: 16-bit, 22050 Hz mono as the game
-# asks, or 44100 Hz stereo on sdl12-compat, which SDL 2's disk driver writes.
+# The title pages and a short game in an X window (Xvfb), with real keys,
+# the sound mixed by the real mixer into SDL's disk audio file: 16-bit,
+# 22050 Hz mono as the game asks, or 44100 Hz stereo on sdl12-compat, which
+# SDL 2's disk driver writes. Escape on the menu ends the program.
 # labels: xvfb
 # also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
@@ -34,8 +35,15 @@ heard() {
 xserver
 run "$TMP/log"
 window
+# Full screen would show as a screen-sized window.
+xwininfo -root -tree | grep -q ' 800x600+0+0' && fail "full screen, though options.txt asks for a window"
 shows s1
-for k in z y z; do press $k; done
+# Held for a second, some 60 frames, Z still turns a single page.
+xdotool keydown z sleep 1 keyup z sleep 0.1
+shows s2
+press y
+shows s3
+press z
 shows menu
 s0=$(size)
 press z

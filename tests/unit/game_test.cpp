@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iostream>
 
 #include "game.h"
 #include "media.h"
@@ -327,26 +326,6 @@ TEST(Game, RainAndSoundRiseWithTheFigure) {
     // lands: the ring restarts drops still falling, and all 800 are drawn.
     EXPECT_EQ((Ints{int(ys(2999, "rain.png").size()), int(ys(3000, "rain.png").size()), newdrops(3000)}),
               (Ints{800, 800, 6}));
-}
-
-TEST(Game, WholeGamesPlayedWithoutAMissEndAtALanding) {
-    // The player presses Z whenever the last frame drew an unstruck meteor in
-    // 385..405, and lets go in the frame after.
-    for (int difficulty : {1, 2, 3}) {
-        fresh(difficulty);
-        sd::onpoll([] {  // once a frame, as nothing else is queued
-            auto due = [](int y) { return y >= 385 && y <= 405; };
-            sd::key(SDLK_z, !sd::keydown(SDLK_z) && count(ys(sd::flips() - 1, "meteor1.png"), due));
-        });
-        game();
-        const Ints over = flipsof("Mix_PlayChannelTimed(-1,gameover.ogg");
-        ASSERT_EQ(over.size(), 1u);
-        const int end = over[0] - 1;
-        EXPECT_TRUE(end == 240 || (end >= 1187 && (end - 1187) % 948 == 0)) << end;
-        EXPECT_GT(figure(end).x, 565);
-        EXPECT_EQ(flipsof(missed), Ints{});
-        std::cout << "difficulty " << difficulty << ": game over in frame " << end << " (" << end / 3600.0 << " min)\n";
-    }
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST(LongPlay, AHundredMashedGamesAndSomeToTheHammerEachEndByTheRulesAndLeaveThe
     for (int n = 1; n <= games; ++n) {
         for (int key : {SDLK_z, SDLK_y, SDLK_p, SDLK_ESCAPE}) sd::key(key, false);
         diff = 1 + n % 3;
-        const bool striker = n % 35 == 0 || n == games;  // games 35, 70 and the last
+        const bool striker = n == 35 || n == 69 || n == games;  // at difficulties 3, 1 and 2
         const int base = sd::flips();
         Masher masher{rng};
         if (striker)
@@ -100,6 +100,11 @@ TEST(LongPlay, AHundredMashedGamesAndSomeToTheHammerEachEndByTheRulesAndLeaveThe
             EXPECT_EQ(sd::flips(), masher.endflip + 1) << "Escape or a close ends the frame it is seen in";
         }
         EXPECT_TRUE(masher.endflip >= 0 || !over.empty()) << "ended for no reason";
+        if (striker) {  // a player who misses nothing reaches the hammer, and it ends the game as it lands
+            EXPECT_FALSE(over.empty());
+            EXPECT_TRUE(last - base == 240 || (last - base >= 1187 && (last - base - 1187) % 948 == 0)) << last - base;
+            EXPECT_TRUE(sd::calls("Mix_PlayChannelTimed(-1,missed.ogg").empty());
+        }
         // Every landing before the last found the figure at 565 or short of it.
         for (const sd::Call& c : sd::calls("Mix_PlayChannelTimed(-1,hammer.ogg"))
             if (c.flip != last) {
