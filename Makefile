@@ -29,7 +29,7 @@ define aptinstall
 	fi
 endef
 
-.PHONY: run test build build-asan bench deps test-deps install package pkg-deps assets asset-deps clean
+.PHONY: run test build build-asan bench mutants deps test-deps install package pkg-deps assets asset-deps clean
 
 # Without a sound device the game ends at once, "OpenAudio: ..." on its
 # second line; it then starts again on SDL's silent driver, as the installed
@@ -78,8 +78,12 @@ test-deps:
 # dummy drivers by tools/bench.c.
 bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build/bench -j$(JOBS) --target marrowick bench benchhooks
+	cmake --build build/bench -j$(JOBS) --target marrowick bench benchhooks player
 	./build/bench/tools/bench
+
+# How many faults of src/ the tests catch: hours, so never in make test.
+mutants: test-deps
+	/usr/bin/python3 tools/mutants.py
 
 # Remakes every picture and sound in data/ from the sources in tools/.
 assets: asset-deps
