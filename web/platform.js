@@ -1,0 +1,54 @@
+// The browser's side of src/platform.h: waits that hand the page its turn.
+// A sleep through the browser's timers comes back late, by several
+// milliseconds when timers nest, so the frame wait sleeps only until shortly
+// before the frame is due and then gives the page the rest in short turns.
+mergeInto(LibraryManager.library, {
+  $Turns__postset: "Module['pacing'] = Turns;",
+  $Turns: {
+    margin: 3,  // ms before the due tick where sleeping gives way to turns
+    channel: null,
+    waiting: [],
+    // For the benchmark: how late each of the last frames began after its
+    // due tick (ms), and the main thread's time in the program (ms).
+    late: [],
+    busy: 0,
+    woke: 0,
+    // One turn of the page: a message to ourselves comes back after the
+    // events and drawing that are due, without a timer's clamping.
+    next: function(wake) {
+      if (!Turns.channel) {
+        Turns.channel = new MessageChannel();
+        Turns.channel.port1.onmessage = function() { Turns.waiting.shift()(); };
+      }
+      Turns.waiting.push(wake);
+      Turns.channel.port2.postMessage(0);
+    },
+  },
+
+  idleuntil__deps: ['$Turns', '$SDL', 'SDL_GetTicks'],
+  idleuntil: function(due) {
+    Turns.busy += performance.now() - Turns.woke;
+    Asyncify.handleSleep(function(wake) {
+      function resume() {
+        Turns.woke = performance.now();
+        // The program's clock counts whole ms from SDL.startTime.
+        var late = Math.max(0, performance.timeOrigin + Turns.woke - SDL.startTime - due);
+        if (((_SDL_GetTicks() - due) | 0) >= 0 && Turns.late.push(late) > 1000) Turns.late.shift();
+        wake();
+      }
+      var left = (due - _SDL_GetTicks()) | 0;
+      if (left > Turns.margin) setTimeout(resume, left - Turns.margin);
+      else Turns.next(resume);
+    });
+  },
+
+  // The pause loop needs no precision: a short sleep keeps the page awake
+  // without a processor spinning.
+  idlebriefly__deps: ['$Turns'],
+  idlebriefly: function() {
+    Turns.busy += performance.now() - Turns.woke;
+    Asyncify.handleSleep(function(wake) {
+      setTimeout(function() { Turns.woke = performance.now(); wake(); }, 1);
+    });
+  },
+});
