@@ -8,8 +8,11 @@ mergeInto(LibraryManager.library, {
     margin: 3,  // ms before the due tick where sleeping gives way to turns
     channel: null,
     waiting: [],
-    // For the benchmark: how late each of the last frames began after its
-    // due tick (ms), and the main thread's time in the program (ms).
+    // For the benchmark: frames presented, frames begun after a wait and
+    // how late each of the last of them began after its due tick (ms), and
+    // the main thread's time in the program (ms).
+    flips: 0,
+    waited: 0,
     late: [],
     busy: 0,
     woke: 0,
@@ -33,13 +36,23 @@ mergeInto(LibraryManager.library, {
         Turns.woke = performance.now();
         // The program's clock counts whole ms from SDL.startTime.
         var late = Math.max(0, performance.timeOrigin + Turns.woke - SDL.startTime - due);
-        if (((_SDL_GetTicks() - due) | 0) >= 0 && Turns.late.push(late) > 1000) Turns.late.shift();
+        if (((_SDL_GetTicks() - due) | 0) >= 0) {
+          Turns.waited++;
+          if (Turns.late.push(late) > 1000) Turns.late.shift();
+        }
         wake();
       }
       var left = (due - _SDL_GetTicks()) | 0;
       if (left > Turns.margin) setTimeout(resume, left - Turns.margin);
       else Turns.next(resume);
     });
+  },
+
+  // emscripten's is empty, as the screen is the page's canvas; this one
+  // counts the frames for the benchmark.
+  SDL_Flip__deps: ['$Turns'],
+  SDL_Flip: function(surface) {
+    Turns.flips++;
   },
 
   // The pause loop needs no precision: a short sleep keeps the page awake

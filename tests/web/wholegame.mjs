@@ -1,0 +1,66 @@
+// A whole game in one browser (argument: chromium or firefox), at difficulty
+// 3: a player in the page watches the canvas and strikes each meteor as it
+// crosses the band, until the hammer lands on the figure. Then the game-over
+// picture, the menu page, and sound all along.
+import {serve, browse, begin, shows, differs, press, loudness, sleep, check, ok} from './lib.mjs';
+
+const name = process.argv[2];
+const server = await serve();
+const {browser, page, seen} = await browse(name);
+
+// Finds meteors by their glowing core, the only such pixels in the rows of
+// the band, 11 rows below a falling meteor's top. Strikes when a top that
+// has moved down since the last look (a struck meteor stands still) is in
+// 387..400 of the hit window's 385..405, at most once in 100 ms.
+function player() {
+  const canvas = document.getElementById('canvas').getContext('2d', {willReadFrequently: true});
+  let tops = new Map(), last = 0;
+  window.strikes = 0;
+  function key(type) {
+    const event = new KeyboardEvent(type, {bubbles: true});
+    Object.defineProperty(event, 'keyCode', {value: 90});
+    document.dispatchEvent(event);
+  }
+  function look(now) {
+    if (window.marrowick.state !== 'playing') return;
+    const rows = canvas.getImageData(0, 390, 640, 60).data, seen = new Map();
+    for (let i = 0; i < rows.length; i += 4) {
+      const [r, g, b] = [rows[i], rows[i + 1], rows[i + 2]];
+      const column = Math.floor((i / 4) % 640 / 40), top = 390 + Math.floor(i / 4 / 640) - 11;
+      if (r > 200 && g > 100 && b < 110 && r - b > 120 && !seen.has(column)) seen.set(column, top);
+    }
+    for (const [column, top] of seen)
+      if (top >= 387 && top <= 400 && tops.get(column) < top && now - last > 100) {
+        last = now;
+        window.strikes++;
+        key('keydown');
+        setTimeout(() => key('keyup'), 40);
+      }
+    tops = seen;
+    requestAnimationFrame(look);
+  }
+  requestAnimationFrame(look);
+}
+
+try {
+  await page.goto(server.url);
+  await page.evaluate(() => localStorage.setItem('marrowick-difficulty', '3'));
+  await begin(page, server.url);
+  for (const key of ['z', 'z', 'z', 'z']) await press(page, key);
+  await page.evaluate(player);
+  const levels = [], start = Date.now();
+  // Sound is sampled every second until the game-over picture shows.
+  while (await differs(page, 'gameover') > 0) {
+    if (Date.now() - start > 240000) throw new Error('FAIL: no game over within 4 minutes');
+    levels.push(await loudness(page));
+    await sleep(1000);
+  }
+  ok(`the game-over picture after ${Math.round((Date.now() - start) / 1000)} s and ${await page.evaluate(() => window.strikes)} strikes`);
+  check(Math.min(...levels) > -50, `sound all through the game: ${Math.round(Math.min(...levels))} dBFS at its quietest`);
+  await sleep(7000);
+  await shows(page, 'menu');
+  check(seen.errors.length === 0, 'no page error: ' + seen.errors.join('; '));
+} finally {
+  await browser.close();
+  await server.stop();
+}
