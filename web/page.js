@@ -156,11 +156,14 @@ for (const button of document.querySelectorAll('.choice button'))
     choose(button.dataset.level);
   });
 $('start').addEventListener('click', () => { if (marrowick.state === 'start') start(); });
+// Escape is no press that lets a page make sound; the browser's own keys
+// stay the browser's.
 document.addEventListener('keydown', (event) => {
-  if (marrowick.state !== 'start' || event.repeat) return;
-  if (['1', '2', '3'].includes(event.key)) choose(event.key);
-  else if (!['Shift', 'Control', 'Alt', 'Meta', 'Tab'].includes(event.key)) start();
+  if (marrowick.state !== 'start' || event.repeat || event.ctrlKey || event.altKey || event.metaKey
+      || /^(F\d+|Escape|Tab|Shift|Control|Alt|Meta)$/.test(event.key)) return;
   event.preventDefault();
+  if (['1', '2', '3'].includes(event.key)) choose(event.key);
+  else start();
 });
 
 if (typeof WebAssembly !== 'object') {
