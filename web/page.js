@@ -22,8 +22,14 @@ function fail(why) {
   $('again').hidden = true;
   show('message', why);
 }
-window.addEventListener('error', (event) => fail('The game stopped with an error: ' + event.message));
-window.addEventListener('unhandledrejection', (event) => fail('The game stopped with an error: ' + event.reason));
+function trouble(error) {
+  const text = String(error && error.message || error).replace(/^Uncaught (Error: )?/, '');
+  fail(/Not Found|NetworkError|fetch|missing/i.test(text)
+    ? 'A file of the game could not be downloaded: ' + text + '. Reload the page to try again.'
+    : 'The game stopped with an error: ' + text);
+}
+window.addEventListener('error', (event) => trouble(event.message));
+window.addEventListener('unhandledrejection', (event) => trouble(event.reason));
 
 // Any stored value but 1, 2 or 3 gives 2; a browser without storage too.
 function difficulty() {
@@ -105,13 +111,13 @@ function load(then) {
       const part = /\((\d+)\/(\d+)\)/.exec(text);
       if (part) $('bar').firstElementChild.style.width = 100 * part[1] / part[2] + '%';
     },
-    onAbort(what) { fail('The game stopped with an error: ' + what); },
+    onAbort: trouble,
     print: (line) => console.log(line),
     printErr: (line) => console.warn(line),
   }).then((module) => {
     marrowick.module = module;
     then();
-  }, (error) => fail('The game could not be loaded: ' + error));
+  }, trouble);
 }
 
 function ready() {
@@ -139,7 +145,7 @@ function start() {
   $('canvas').focus();
   module.ccall('main', 'number', ['number', 'number'], [0, 0], {async: true}).then(ended, (error) => {
     if (error && error.name === 'ExitStatus') ended(error.status);
-    else fail('The game stopped with an error: ' + error);
+    else trouble(error);
   });
 }
 function ended(status) {
@@ -181,6 +187,6 @@ if (typeof WebAssembly !== 'object') {
   const script = document.createElement('script');
   script.src = 'marrowick.js';
   script.onload = () => load(ready);
-  script.onerror = () => fail('The game could not be loaded: marrowick.js is missing.');
+  script.onerror = () => trouble('marrowick.js is missing');
   document.head.append(script);
 }
