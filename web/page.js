@@ -147,6 +147,7 @@ function start() {
     if (error && error.name === 'ExitStatus') ended(error.status);
     else trouble(error);
   });
+  fit();  // opening the video mode gave the canvas its own size back
 }
 function ended(status) {
   if (marrowick.state === 'failed') return;

@@ -1,13 +1,13 @@
 // The page as a player meets it, in one browser (argument: chromium or
-// firefox): a bad stored difficulty, the start screen, the title pages turned
-// by keys and a tap, sound in a game, pause, Escape to the end, a reload
+// firefox): a bad stored difficulty, the start screen, the canvas scaled to
+// the window, the title pages turned by keys and a tap, sound in a game, pause, Escape to the end, a reload
 // offline, and damaged media. No page error anywhere.
 import {serve, browse, begin, state, until, shows, differs, press, picture, loudness, sleep, check, ok}
   from './lib.mjs';
 
 const name = process.argv[2];
 let server = await serve();
-const {browser, page, seen} = await browse(name);
+const {browser, page, seen} = await browse(name, 1400, 1100);
 try {
   await page.goto(server.url);
   await page.evaluate(() => localStorage.setItem('marrowick-difficulty', '7; drop'));
@@ -19,6 +19,11 @@ try {
   check(await page.evaluate(() => marrowick.module.FS.readFile('/options.txt', {encoding: 'utf8'})) === 'w\n2\n',
     'and reaches the game as a window at difficulty 2');
   check(seen.console.includes('start game'), 'the transcript says "start game"');
+  const width = () => page.$eval('#canvas', (canvas) => canvas.getBoundingClientRect().width);
+  check(await width() === 1280, 'in a 1400x1100 window the canvas shows at twice its size');
+  await page.setViewport({width: 700, height: 600});
+  await until('the canvas at its own size in a 700x600 window', async () => await width() === 640);
+  ok('and at its own size once the window is 700x600');
 
   await press(page, 'z');
   await shows(page, 's2');
