@@ -30,7 +30,7 @@ mergeInto(LibraryManager.library, {
 
   idleuntil__deps: ['$Turns', '$SDL', 'SDL_GetTicks'],
   idleuntil: function(due) {
-    Turns.busy += performance.now() - Turns.woke;
+    if (Turns.woke) Turns.busy += performance.now() - Turns.woke;
     Asyncify.handleSleep(function(wake) {
       function resume() {
         Turns.woke = performance.now();
@@ -59,7 +59,7 @@ mergeInto(LibraryManager.library, {
   // without a processor spinning.
   idlebriefly__deps: ['$Turns'],
   idlebriefly: function() {
-    Turns.busy += performance.now() - Turns.woke;
+    if (Turns.woke) Turns.busy += performance.now() - Turns.woke;
     Asyncify.handleSleep(function(wake) {
       setTimeout(function() { Turns.woke = performance.now(); wake(); }, 1);
     });
