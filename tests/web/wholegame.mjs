@@ -9,12 +9,16 @@ const server = await serve();
 const {browser, page, seen} = await browse(name);
 
 // Finds meteors by their glowing core, the only such pixels in the rows of
-// the band, 11 rows below a falling meteor's top. Strikes when a top that
-// has moved down since the last look (a struck meteor stands still) is in
-// 387..400 of the hit window's 385..405, at most once in 100 ms.
+// the band: a run of glowing columns, whose first glowing row is 11 below a
+// falling meteor's top. Strikes when a top that has moved down since the
+// last look is in 387..400 of the hit window's 385..405, at most once in
+// 100 ms; a struck meteor shows its burst for half a second, where raindrops
+// can make it seem to move, so its place rests.
 function player() {
-  const canvas = document.getElementById('canvas').getContext('2d', {willReadFrequently: true});
-  let tops = new Map(), last = 0;
+  // Copied out first: reading the page's canvas itself costs Firefox 5 ms.
+  const strip = new OffscreenCanvas(640, 20).getContext('2d', {willReadFrequently: true});
+  let meteors = [], last = 0;
+  const struck = [];
   window.strikes = 0;
   function key(type) {
     const event = new KeyboardEvent(type, {bubbles: true});
@@ -23,20 +27,32 @@ function player() {
   }
   function look(now) {
     if (window.marrowick.state !== 'playing') return;
-    const rows = canvas.getImageData(0, 390, 640, 60).data, seen = new Map();
+    strip.drawImage(document.getElementById('canvas'), 0, 392, 640, 20, 0, 0, 640, 20);
+    const rows = strip.getImageData(0, 0, 640, 20).data, first = [];
     for (let i = 0; i < rows.length; i += 4) {
-      const [r, g, b] = [rows[i], rows[i + 1], rows[i + 2]];
-      const column = Math.floor((i / 4) % 640 / 40), top = 390 + Math.floor(i / 4 / 640) - 11;
-      if (r > 200 && g > 100 && b < 110 && r - b > 120 && !seen.has(column)) seen.set(column, top);
+      const [r, g, b] = [rows[i], rows[i + 1], rows[i + 2]], x = (i / 4) % 640;
+      if (r > 200 && g > 100 && b < 110 && r - b > 120 && first[x] === undefined) first[x] = 392 + Math.floor(i / 4 / 640);
     }
-    for (const [column, top] of seen)
-      if (top >= 387 && top <= 400 && tops.get(column) < top && now - last > 100) {
+    const seen = [];
+    first.forEach((row, x) => {
+      const run = seen[seen.length - 1];
+      if (run && x - run.right <= 8) Object.assign(run, {right: x, top: Math.min(run.top, row - 11)});
+      else seen.push({left: x, right: x, top: row - 11});
+    });
+    for (const meteor of seen) {
+      const x = (meteor.left + meteor.right) / 2, near = (other) => Math.abs(other.x - x) < 30;
+      const before = meteors.find(near);
+      meteor.x = x;
+      if (meteor.top >= 387 && meteor.top <= 400 && before && before.top < meteor.top && now - last > 100
+          && !struck.some((s) => near(s) && now - s.at < 600)) {
         last = now;
+        struck.push({x, at: now});
         window.strikes++;
         key('keydown');
         setTimeout(() => key('keyup'), 40);
       }
-    tops = seen;
+    }
+    meteors = seen;
     requestAnimationFrame(look);
   }
   requestAnimationFrame(look);
