@@ -15,7 +15,9 @@ mergeInto(LibraryManager.library, {
     waited: 0,
     late: [],
     busy: 0,
-    woke: 0,
+    woke: 0,     // when the program last got the page back
+    due: 0,      // the tick its last frame wait was for
+    resumed: false,
     // One turn of the page: a message to ourselves comes back after the
     // events and drawing that are due, without a timer's clamping.
     next: function(wake) {
@@ -28,18 +30,14 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  idleuntil__deps: ['$Turns', '$SDL', 'SDL_GetTicks'],
+  idleuntil__deps: ['$Turns', 'SDL_GetTicks'],
   idleuntil: function(due) {
     if (Turns.woke) Turns.busy += performance.now() - Turns.woke;
+    Turns.due = due;
     Asyncify.handleSleep(function(wake) {
       function resume() {
         Turns.woke = performance.now();
-        // The program's clock counts whole ms from SDL.startTime.
-        var late = Math.max(0, performance.timeOrigin + Turns.woke - SDL.startTime - due);
-        if (((_SDL_GetTicks() - due) | 0) >= 0) {
-          Turns.waited++;
-          if (Turns.late.push(late) > 1000) Turns.late.shift();
-        }
+        Turns.resumed = true;
         wake();
       }
       var left = (due - _SDL_GetTicks()) | 0;
@@ -49,10 +47,17 @@ mergeInto(LibraryManager.library, {
   },
 
   // emscripten's is empty, as the screen is the page's canvas; this one
-  // counts the frames for the benchmark.
-  SDL_Flip__deps: ['$Turns'],
+  // counts the frames for the benchmark. A frame that waited began when the
+  // page last gave the program back its turn; the program's clock counts
+  // whole ms from SDL.startTime.
+  SDL_Flip__deps: ['$Turns', '$SDL'],
   SDL_Flip: function(surface) {
     Turns.flips++;
+    if (!Turns.resumed) return;
+    Turns.resumed = false;
+    Turns.waited++;
+    var late = performance.timeOrigin + Turns.woke - SDL.startTime - Turns.due;
+    if (Turns.late.push(Math.max(0, late)) > 1000) Turns.late.shift();
   },
 
   // The pause loop needs no precision: a short sleep keeps the page awake
