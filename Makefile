@@ -1,5 +1,6 @@
 # Front door: `make run` to play, `make test` to run every test,
-# `make install` (PREFIX, DESTDIR) and `make package` (the .deb in build/).
+# `make install` (PREFIX, DESTDIR) and `make package` (the .deb in build/),
+# `make web` (the browser build's site) and `make serve-web` to play it.
 # Each installs what is missing from Debian's packages first.
 
 BUILD_PKGS = cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
@@ -9,6 +10,9 @@ TEST_PKGS  = googletest libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils i
              $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat \
              devscripts diffoscope-minimal
 ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools
+WEB_PKGS   = emscripten
+# The browser tests' browsers, and npm unless a node of its own brings one.
+WEB_TEST_PKGS = chromium firefox-esr $(if $(shell command -v npm),,npm)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
@@ -29,7 +33,8 @@ define aptinstall
 	fi
 endef
 
-.PHONY: run test build build-asan bench mutants deps test-deps install package pkg-deps assets asset-deps clean
+.PHONY: run test build build-asan bench mutants deps test-deps install package pkg-deps assets asset-deps clean \
+        web serve-web bench-web web-deps web-test-deps
 
 # Without a sound device the game ends at once, "OpenAudio: ..." on its
 # second line; it then starts again on SDL's silent driver, as the installed
@@ -46,7 +51,7 @@ run: build
 # The test packages come first, so that configuring finds GoogleTest. The
 # damaged media are played in the sanitizer tree only, where a bad read in a
 # decoder shows; that tree runs every test that needs no X server.
-test: test-deps build build-asan
+test: test-deps web-test-deps build build-asan web
 	cd build && ctest --output-on-failure -LE media
 	cd build-asan && ctest --output-on-failure -L 'unit|dummy|fuzz|long' -LE xvfb
 
@@ -85,6 +90,29 @@ bench: deps
 mutants: test-deps
 	/usr/bin/python3 tools/mutants.py
 
+# The browser build: emcmake configures the same project for emscripten.
+# Debian's emscripten finds its node modules by NODE_PATH under a node
+# that is not Debian's own.
+EMENV = NODE_PATH=/usr/share/nodejs
+web: web-deps
+	$(EMENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release
+	$(EMENV) cmake --build build-web -j$(JOBS)
+
+serve-web: web
+	@echo "Marrowick on http://127.0.0.1:8000/ (Ctrl-C ends)"
+	cd build-web/site && /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1
+
+# The browser build's benchmark, in headless Chromium and Firefox.
+bench-web: web web-test-deps
+	node tools/benchweb.mjs
+
+web-deps:
+	$(call aptinstall,$(WEB_PKGS))
+
+web-test-deps:
+	$(call aptinstall,$(WEB_TEST_PKGS))
+	cd tests/web && npm ci --ignore-scripts --no-audit --no-fund
+
 # Remakes every picture and sound in data/ from the sources in tools/.
 assets: asset-deps
 	/usr/bin/python3 tools/make_assets.py
@@ -93,4 +121,4 @@ asset-deps:
 	$(call aptinstall,$(ASSET_PKGS))
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-web

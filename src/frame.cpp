@@ -4,8 +4,8 @@ void pacerstep(Pacer& pacer)
 {
     // Unsigned difference: stays right when the counter wraps after 49.7 days.
     Uint32 wait = pacer.framedelay[pacer.framedelayindex];
-    while (SDL_GetTicks() - pacer.lastframetime < wait) {
-    }
+    while (SDL_GetTicks() - pacer.lastframetime < wait)
+        idleuntil(pacer.lastframetime + wait);
     pacer.lastframetime = SDL_GetTicks();
     pacer.framedelayindex = (pacer.framedelayindex + 1) % 3;
 }

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include "platform.h"
+
 // Frames start at least 16, 17, 17 ms apart in turn: 50 ms per three frames,
 // 60 per second on a 1 ms tick counter.
 struct Pacer {

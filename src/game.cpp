@@ -141,6 +141,7 @@ static void pausestep(Game& g)
         g.keys = SDL_GetKeyState(NULL);
         if (g.keys[SDLK_p])
             g.pause = false;
+        idlebriefly();
     }
 }
 
