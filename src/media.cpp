@@ -37,7 +37,7 @@ static void say(const char* piece)
 
 void load()
 {
-    say("Marrowick 1.0 - meteors, rain and the hammer\ninit SDL");
+    say("Marrowick " MARROWICK_VERSION " - meteors, rain and the hammer\ninit SDL");
     if (SDL_Init(SDL_INIT_VIDEO) == -1) {
         printf("SDL_Init: %s\n", SDL_GetError());
         exit(1);
