@@ -258,6 +258,7 @@ TEST(Game, ADropFallsByItsSpeedTillItPassesTheGround) {
         EXPECT_EQ(show(sd::drawn(0, "rain.png").at(0)), "rain.png 366," + std::to_string(c.speed - 15));
         EXPECT_EQ(show(sd::drawn(c.lastframe, "rain.png")[0]), "rain.png 366," + std::to_string(c.lasty));
         EXPECT_NE(show(sd::drawn(c.lastframe + 1, "rain.png")[0]), "rain.png 366," + std::to_string(c.lasty + c.speed));
+        EXPECT_EQ(scene(c.lastframe + 1).find("rain.png -1,"), std::string::npos) << "gone, not drawn where it was put";
     }
 }
 
