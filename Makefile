@@ -86,7 +86,7 @@ bench: deps
 	cmake --build build/bench -j$(JOBS) --target marrowick bench benchhooks player
 	./build/bench/tools/bench
 
-# How many faults of src/ the tests catch: hours, so never in make test.
+# How many faults of src/ the tests catch: an hour, so never in make test.
 mutants: test-deps
 	/usr/bin/python3 tools/mutants.py
 

@@ -8,7 +8,7 @@ the suite's score can be compared before and after a change to the tests.
 Each mutant is built in a scratch copy of the tree and the suite runs on it
 until a test fails (the mutant is killed) or all pass (it survives). A test
 that fails is run once more, so that a test upset by a busy machine does not
-count as a kill. Only when asked: it takes hours, not minutes.
+count as a kill. Only when asked: about an hour on two cores, not minutes.
 
     tools/mutants.py [--count N] [--seed S] [--tree DIR] [--src DIR] [--list]
 
