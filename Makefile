@@ -10,9 +10,10 @@ TEST_PKGS  = googletest libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils i
              $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat \
              devscripts diffoscope-minimal
 ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools
-WEB_PKGS   = emscripten
-# The browser tests' browsers, and npm unless a node of its own brings one.
-WEB_TEST_PKGS = chromium firefox-esr $(if $(shell command -v npm),,npm)
+WEB_PKGS   = emscripten libstb-dev
+# The browser tests' browsers (WebKitGTK's comes with its WebDriver, and
+# needs an X server), and npm unless a node of its own brings one.
+WEB_TEST_PKGS = chromium firefox-esr webkit2gtk-driver xvfb xauth $(if $(shell command -v npm),,npm)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
@@ -102,8 +103,10 @@ serve-web: web
 	@echo "Marrowick on http://127.0.0.1:8000/ (Ctrl-C ends)"
 	cd build-web/site && /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1
 
-# The browser build's benchmark, in headless Chromium and Firefox.
+# The browser build's benchmark, on a copy of the site with the benchmark's
+# counters and player linked in (build-web/bench), in the three engines.
 bench-web: web web-test-deps
+	$(EMENV) cmake --build build-web -j$(JOBS) --target marrowick-bench
 	node tools/benchweb.mjs
 
 web-deps:

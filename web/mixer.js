@@ -9,11 +9,11 @@
 //
 // Sounds are decoded while the site loads (a preload plugin, below), so that
 // loading in the program stays synchronous and a file that does not decode
-// returns NULL, as on the desktop. Pictures get a plugin too: the built-in
-// one would stop the whole page on a picture that does not decode.
+// returns NULL, as on the desktop. Where the browser has no Ogg Vorbis
+// decoder, the program's own decodes the file when it is loaded.
 mergeInto(LibraryManager.library, {
   $Mixer__deps: ['$PATH_FS'],
-  $Mixer__postset: "(Module['preloadPlugins'] = Module['preloadPlugins'] || []).unshift(Mixer.soundPlugin, Mixer.picturePlugin);",
+  $Mixer__postset: "(Module['preloadPlugins'] = Module['preloadPlugins'] || []).unshift(Mixer.soundPlugin);",
   $Mixer: {
     decoded: {},     // file name -> AudioBuffer, or null when it did not decode
     sounds: [null],  // handle -> AudioBuffer; handle 0 is NULL
@@ -26,23 +26,32 @@ mergeInto(LibraryManager.library, {
       'canHandle': function(name) { return /\.(ogg|wav)$/i.test(name); },
       'handle': function(bytes, name, onload) {
         // Decoded at the mixer's own rate, 22050 Hz, as SDL_mixer converts.
+        // A browser that cannot decode it leaves it to the program.
         var decoder = new OfflineAudioContext(1, 1, 22050);
         decoder.decodeAudioData(bytes.slice().buffer).then(
           function(buffer) { Mixer.decoded[name] = buffer; },
-          function() { Mixer.decoded[name] = null; }
+          function() { Mixer.decoded[name] = bytes.slice(); }
         ).then(function() { onload(bytes); });
       },
     },
-    picturePlugin: {
-      'canHandle': function(name) { return /\.png$/i.test(name); },
-      'handle': function(bytes, name, onload) {
-        // The file's own pixels: no colour management, no premultiplying.
-        createImageBitmap(new Blob([bytes], {type: 'image/png'}),
-                          {premultiplyAlpha: 'none', colorSpaceConversion: 'none'}).then(
-          function(image) { Module['preloadedImages'][name] = image; },
-          function() {}
-        ).then(function() { onload(bytes); });
-      },
+    // The program's own decoder (web/vorbis.c), mixed down to one channel
+    // as the browser's is; null when the file does not decode either.
+    vorbis: function(bytes) {
+      var data = _malloc(bytes.length), out = _malloc(12);
+      HEAPU8.set(bytes, data);
+      var frames = _stb_vorbis_decode_memory(data, bytes.length, out, out + 4, out + 8);
+      var channels = HEAP32[out >> 2], rate = HEAP32[(out + 4) >> 2], pcm = HEAP32[(out + 8) >> 2];
+      _free(data);
+      _free(out);
+      if (frames <= 0) return null;
+      var buffer = Mixer.ctx.createBuffer(1, frames, rate), mono = buffer.getChannelData(0);
+      for (var i = 0, at = pcm >> 1; i < frames; i++) {
+        var sum = 0;
+        for (var c = 0; c < channels; c++) sum += HEAP16[at++];
+        mono[i] = sum / channels / 32768;
+      }
+      _free(pcm);
+      return buffer;
     },
 
     open: function() {
@@ -58,7 +67,8 @@ mergeInto(LibraryManager.library, {
       Mixer.music = line();
     },
     load: function(file) {
-      var buffer = Mixer.decoded[PATH_FS.resolve(file)];
+      var name = PATH_FS.resolve(file), buffer = Mixer.decoded[name];
+      if (buffer instanceof Uint8Array) buffer = Mixer.decoded[name] = Mixer.vorbis(buffer);
       if (!buffer) return 0;
       Mixer.sounds.push(buffer);
       return Mixer.sounds.length - 1;

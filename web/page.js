@@ -1,19 +1,26 @@
 // Marrowick's page: loading, the start screen, the canvas's size, taps and
-// buttons as keys, the stored difficulty, and what the page says when the
-// program ends or fails.
+// buttons as keys, full screen, the stored difficulty, the stop while the
+// page is hidden, and what the page says when the program ends or fails.
 'use strict';
 const $ = (id) => document.getElementById(id);
 const stage = $('stage');
 const STORE = 'marrowick-difficulty';
 const HOLDMS = 60;  // a tap holds its key this long: the game reads keys once a frame
 const KEY = {z: 90, p: 80, escape: 27};
+const COVERS = ['loading', 'start', 'paused', 'message'];
 
 // The page's state, for the browser's console and the tests: the program's
-// module, the sound output made on the first press, and where the page is.
-const marrowick = window.marrowick = {module: null, audio: null, state: 'loading', shown: {}};
+// module, the sound output made on the first press, where the page is
+// (loading, start, playing, stopped, ended, failed) and when each cover
+// last showed, and what the page's Content-Security-Policy blocked.
+const marrowick = window.marrowick = {module: null, audio: null, state: 'loading', shown: {}, blocked: []};
+document.addEventListener('securitypolicyviolation', (event) => {
+  marrowick.blocked.push(event.violatedDirective + ' ' + event.blockedURI);
+  console.warn('blocked by the page\'s policy:', event.violatedDirective, event.blockedURI);
+});
 
 function show(cover, text) {
-  for (const id of ['loading', 'start', 'message']) $(id).hidden = id !== cover;
+  for (const id of COVERS) $(id).hidden = id !== cover;
   if (text !== undefined) $('text').textContent = text;
   marrowick.shown[cover || 'game'] = performance.now();
 }
@@ -28,8 +35,28 @@ function trouble(error) {
     ? 'A file of the game could not be downloaded: ' + text + '. Reload the page to try again.'
     : 'The game stopped with an error: ' + text);
 }
-window.addEventListener('error', (event) => trouble(event.message));
-window.addEventListener('unhandledrejection', (event) => trouble(event.reason));
+// Only the program's own errors stop the game; anything else (an extension,
+// a browser's quirk, this page) is logged and play goes on.
+const fromprogram = (where) => /marrowick\.(js|wasm)/.test(String(where || ''));
+window.addEventListener('error', (event) => {
+  if (fromprogram(event.filename) || fromprogram(event.error && event.error.stack)) trouble(event.message);
+  else console.warn('page:', event.message);
+});
+window.addEventListener('unhandledrejection', (event) => {
+  const reason = event.reason;
+  if (fromprogram(reason && reason.stack)) trouble(reason);
+  else console.warn('page:', reason);
+});
+// A button of the page never stops the game.
+function safely(handler) {
+  return (event) => {
+    try {
+      handler(event);
+    } catch (error) {
+      console.warn('page:', error);
+    }
+  };
+}
 
 // Any stored value but 1, 2 or 3 gives 2; a browser without storage too.
 function difficulty() {
@@ -43,19 +70,46 @@ function choose(level) {
     button.setAttribute('aria-pressed', String(button.dataset.level === difficulty()));
 }
 
-// The largest whole number of device pixels per game pixel that fits; a
-// window smaller than the game shrinks it instead.
+// The canvas fills the stage beside or below the bar: a whole number of
+// device pixels per game pixel where that fills 80% of the space, else the
+// largest size that fits, still with sharp pixels.
 function fit() {
-  const full = document.fullscreenElement === stage;
+  const style = getComputedStyle(stage), bar = $('bar');
+  const row = style.flexDirection === 'row', gap = parseFloat(style.gap) || 0;
+  const px = (side) => parseFloat(style['padding' + side]) || 0;
+  const w = stage.clientWidth - px('Left') - px('Right') - (row ? bar.offsetWidth + gap : 0);
+  const h = stage.clientHeight - px('Top') - px('Bottom') - (row ? 0 : bar.offsetHeight + gap);
   const dpr = window.devicePixelRatio || 1;
-  const w = window.innerWidth, h = window.innerHeight - (full ? 0 : $('keys').offsetHeight);
-  let scale = Math.min(w * dpr / 640, h * dpr / 480);
-  if (scale >= 1) scale = Math.floor(scale);
-  $('canvas').style.width = 640 * scale / dpr + 'px';
-  $('canvas').style.height = 480 * scale / dpr + 'px';
+  const most = Math.max(0.1, Math.min(w * dpr / 640, h * dpr / 480));
+  const scale = Math.floor(most) >= Math.max(1, 0.8 * most) ? Math.floor(most) : most;
+  $('canvas').style.width = Math.floor(640 * scale) / dpr + 'px';
+  $('canvas').style.height = Math.floor(480 * scale) / dpr + 'px';
 }
 window.addEventListener('resize', fit);
-document.addEventListener('fullscreenchange', fit);
+
+// Element full screen, where the browser has it: an iPhone's Safari has
+// none, and a game added to its Home Screen opens full screen instead.
+const fullscreen = {
+  can: (document.fullscreenEnabled || document.webkitFullscreenEnabled) &&
+    !!(stage.requestFullscreen || stage.webkitRequestFullscreen),
+  element: () => document.fullscreenElement || document.webkitFullscreenElement,
+  enter: () => (stage.requestFullscreen || stage.webkitRequestFullscreen).call(stage),
+  leave: () => (document.exitFullscreen || document.webkitExitFullscreen).call(document),
+};
+const standalone = matchMedia('(display-mode: fullscreen), (display-mode: standalone)').matches ||
+  navigator.standalone === true;
+$('full').hidden = !fullscreen.can;
+document.querySelector('#bar .full').hidden = !fullscreen.can;
+$('homescreen').hidden = fullscreen.can || standalone;
+for (const type of ['fullscreenchange', 'webkitfullscreenchange']) document.addEventListener(type, fit);
+$('full').addEventListener('click', safely(() => {
+  $('full').blur();
+  if (fullscreen.element()) return void fullscreen.leave();
+  Promise.resolve(fullscreen.enter()).then(() => {
+    // Landscape where the browser lets a page choose; a refusal is fine.
+    if (screen.orientation && screen.orientation.lock) return screen.orientation.lock('landscape');
+  }).catch(() => {});
+}));
 
 // A key as the game reads it: emscripten's SDL takes keyCode from the event.
 function key(type, code) {
@@ -75,9 +129,13 @@ function press(code) {
     if (held.get(code) === 0) key('keyup', code);
   }, Math.max(0, since + HOLDMS - performance.now()));
 }
+// A tap on the stage is Z, one on a button that button's key; the bar's
+// other buttons are only buttons.
 function presser(element, code) {
   const releases = new Map();
   element.addEventListener('pointerdown', (event) => {
+    const button = event.target.closest('button');
+    if (button && button !== element) return;
     event.preventDefault();
     if (marrowick.state === 'playing') releases.set(event.pointerId, press(code));
   });
@@ -91,11 +149,7 @@ function presser(element, code) {
 presser(stage, KEY.z);
 presser($('pause'), KEY.p);
 presser($('back'), KEY.escape);
-$('full').addEventListener('click', () => {
-  $('full').blur();
-  if (document.fullscreenElement) document.exitFullscreen();
-  else stage.requestFullscreen().catch(() => {});
-});
+$('canvas').addEventListener('contextmenu', (event) => event.preventDefault());
 
 // Loads a fresh copy of the program: the game's state starts anew, as a
 // program started again would.
@@ -103,13 +157,14 @@ function load(then) {
   marrowick.state = 'loading';
   show('loading');
   const old = $('canvas'), canvas = old.cloneNode();  // the last copy's listeners stay behind
+  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
   old.replaceWith(canvas);
   fit();
   Marrowick({
     canvas,
     setStatus(text) {
       const part = /\((\d+)\/(\d+)\)/.exec(text);
-      if (part) $('bar').firstElementChild.style.width = 100 * part[1] / part[2] + '%';
+      if (part) $('progress').firstElementChild.style.width = 100 * part[1] / part[2] + '%';
     },
     onAbort: trouble,
     print: (line) => console.log(line),
@@ -155,25 +210,63 @@ function ended(status) {
   $('again').hidden = false;
   show('message', status ? 'The game could not start (status ' + status + ').' : 'The game has ended. Thank you for playing.');
 }
-$('again').addEventListener('click', () => load(start));
+$('again').addEventListener('click', safely(() => load(start)));
 
 for (const button of document.querySelectorAll('.choice button'))
-  button.addEventListener('click', (event) => {
+  button.addEventListener('click', safely((event) => {
     event.stopPropagation();
     choose(button.dataset.level);
-  });
-$('start').addEventListener('click', () => { if (marrowick.state === 'start') start(); });
+  }));
+$('start').addEventListener('click', safely(() => { if (marrowick.state === 'start') start(); }));
 // Escape is no press that lets a page make sound; the browser's own keys
 // stay the browser's.
+const browserskey = (event) => event.repeat || event.ctrlKey || event.altKey || event.metaKey ||
+  /^(F\d+|Escape|Tab|Shift|Control|Alt|Meta)$/.test(event.key);
 document.addEventListener('keydown', (event) => {
-  if (marrowick.state !== 'start' || event.repeat || event.ctrlKey || event.altKey || event.metaKey
-      || /^(F\d+|Escape|Tab|Shift|Control|Alt|Meta)$/.test(event.key)) return;
+  if (marrowick.state !== 'start' || browserskey(event)) return;
   event.preventDefault();
   if (['1', '2', '3'].includes(event.key)) choose(event.key);
   else start();
 });
 
-if (typeof WebAssembly !== 'object') {
+// Nobody sees a hidden page: the program stops, with its sound and its
+// clock, and waits on a cover. The press that ends the stop is the page's
+// (caught before the program's listeners hear it), and so is its release.
+const swallowed = new Set();
+function stop() {
+  if (marrowick.state !== 'playing') return;
+  marrowick.state = 'stopped';
+  marrowick.module.turns.stop();
+  marrowick.audio.context.suspend();
+  show('paused');
+}
+function go(event) {
+  if (marrowick.state !== 'stopped' || document.visibilityState === 'hidden') return;
+  event.preventDefault();
+  event.stopImmediatePropagation();
+  if (event.type === 'keydown') swallowed.add(event.keyCode);
+  marrowick.state = 'playing';
+  show(null);
+  marrowick.audio.context.resume();
+  marrowick.module.turns.go();
+  $('canvas').focus();
+}
+document.addEventListener('visibilitychange', () => {
+  if (document.visibilityState === 'hidden') stop();
+});
+window.addEventListener('keydown', (event) => {
+  if (marrowick.state === 'stopped' && !browserskey(event)) go(event);
+}, true);
+window.addEventListener('keyup', (event) => {
+  if (swallowed.delete(event.keyCode)) event.stopImmediatePropagation();
+}, true);
+$('paused').addEventListener('pointerdown', go);
+
+if (location.protocol === 'file:') {
+  fail('Marrowick has to be served by a web server, not opened as a file: run "make serve-web" in its ' +
+    'source folder, or any static file server in this folder (for example "python3 -m http.server"), ' +
+    'and open the address it gives.');
+} else if (typeof WebAssembly !== 'object') {
   fail('This browser cannot run WebAssembly, which the game needs.');
 } else {
   if ('serviceWorker' in navigator && window.isSecureContext) {
