@@ -1,13 +1,18 @@
 // Shared by the browser tests and the benchmark: the built site on a local
-// server, Debian's browsers headless, and what a player sees and hears.
+// server, Debian's browsers (Chromium and Firefox ESR headless through
+// puppeteer, WebKitGTK's MiniBrowser on Xvfb through WebDriver) behind one
+// small interface, and what a player sees and hears.
 import http from 'node:http';
+import net from 'node:net';
 import fs from 'node:fs';
 import path from 'node:path';
+import {spawn} from 'node:child_process';
 import puppeteer from 'puppeteer-core';
+import {Builder, Key} from 'selenium-webdriver';
 
 export const ROOT = path.resolve(import.meta.dirname, '../..');
 export const SITE = process.env.SITE || path.join(ROOT, 'build-web/site');
-const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
   '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.data': 'application/octet-stream'};
 
 export function ok(what) { console.log('ok: ' + what); }
@@ -17,16 +22,16 @@ export function check(good, what) {
 }
 export const sleep = (ms) => new Promise((wake) => setTimeout(wake, ms));
 
-// The site on 127.0.0.1 at a free port. damage names a file inside
+// A site on 127.0.0.1 at a free port. damage names a file inside
 // marrowick.data whose bytes are served as garbage.
-export async function serve({damage} = {}) {
+export async function serve({damage, site = SITE} = {}) {
   const sockets = new Set();
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://x').pathname;
-    const file = path.join(SITE, url === '/' ? 'index.html' : path.normalize(url));
+    const file = path.join(site, url === '/' ? 'index.html' : path.normalize(url));
     fs.readFile(file, (error, body) => {
       if (error) return response.writeHead(404).end();
-      if (damage && url === '/marrowick.data') body = damaged(body, damage);
+      if (damage && url === '/marrowick.data') body = damaged(site, body, damage);
       response.writeHead(200, {'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream'}).end(body);
     });
   });
@@ -37,8 +42,8 @@ export async function serve({damage} = {}) {
     stop: () => new Promise((done) => { server.close(done); sockets.forEach((socket) => socket.destroy()); }),
   };
 }
-function damaged(data, name) {
-  const index = fs.readFileSync(path.join(SITE, 'marrowick.js'), 'utf8');
+function damaged(site, data, name) {
+  const index = fs.readFileSync(path.join(site, 'marrowick.js'), 'utf8');
   const entry = new RegExp(`"filename":\\s*"${name}",\\s*"start":\\s*(\\d+),\\s*"end":\\s*(\\d+)`).exec(index);
   if (!entry) throw new Error('no ' + name + ' in marrowick.data');
   const copy = Buffer.from(data);
@@ -46,26 +51,144 @@ function damaged(data, name) {
   return copy;
 }
 
-// A headless browser with one page of the given size. Every page error and
-// console line is kept: the program's transcript comes as console lines.
-export async function browse(name, width = 1000, height = 800) {
+// Phones and tablets as Chromium emulates them: CSS size, device pixels per
+// CSS pixel, touch.
+const MOBILE = 'Mozilla/5.0 (iPhone; CPU iPhone OS 18_5 like Mac OS X) AppleWebKit/605.1.15 ' +
+  '(KHTML, like Gecko) Version/18.5 Mobile/15E148 Safari/604.1';
+export const DEVICES = {
+  phone: {width: 390, height: 844, deviceScaleFactor: 3},
+  landscape: {width: 844, height: 390, deviceScaleFactor: 3},
+  small: {width: 320, height: 568, deviceScaleFactor: 2},
+  smalllandscape: {width: 568, height: 320, deviceScaleFactor: 2},
+  tablet: {width: 820, height: 1180, deviceScaleFactor: 2},
+};
+
+// A browser with one page: chromium, firefox or webkit. Every page error and
+// console line is kept (the program's transcript comes as console lines):
+// puppeteer hears them, and in WebKit, whose WebDriver cannot, listeners
+// put in after each load keep them in the page.
+export async function open(name, {width = 1000, height = 800, device, before} = {}) {
+  return name === 'webkit' ? webkit(width, height, before) : puppet(name, width, height, device, before);
+}
+
+async function puppet(name, width, height, device, before) {
   const browser = await puppeteer.launch(name === 'firefox'
     ? {browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true,
       // No sound device here: the mock audio backend of Firefox's own tests
       // runs Web Audio on a clock of its own.
       extraPrefsFirefox: {'media.cubeb.force_mock_context': true}}
     : {executablePath: '/usr/bin/chromium', headless: true,
-      args: process.getuid() === 0 ? ['--no-sandbox'] : []});
+      args: [...(process.getuid() === 0 ? ['--no-sandbox'] : []), '--disable-background-networking',
+        '--disable-component-update', '--no-first-run']});
   const page = (await browser.pages())[0] || await browser.newPage();
-  await page.setViewport({width, height});
-  const seen = {errors: [], console: []};
-  page.on('pageerror', (error) => seen.errors.push(String(error)));
-  page.on('console', (message) => seen.console.push(message.text()));
-  return {browser, page, seen};
+  if (device) await page.emulate({userAgent: MOBILE, viewport: {...device, isMobile: true, hasTouch: true}});
+  else await page.setViewport({width, height});
+  if (before) await page.evaluateOnNewDocument(before);
+  const errors = [], console = [];
+  page.on('pageerror', (error) => errors.push(String(error)));
+  page.on('console', (message) => console.push(message.text()));
+  return {
+    name, page,
+    goto: (url) => page.goto(url),
+    reload: () => page.reload(),
+    run: (fn, ...args) => page.evaluate(fn, ...args),
+    key: (key, how) => how === 'down' ? page.keyboard.down(key) : page.keyboard.up(key),
+    click: (x, y) => page.mouse.click(x, y),
+    tap: (x, y) => page.touchscreen.tap(x, y),
+    size: (w, h) => page.setViewport({width: w, height: h}),
+    shot: (file) => page.screenshot({path: file}),
+    version: () => browser.version(),
+    cdp: async () => name === 'chromium' ? page.createCDPSession() : null,
+    seen: async () => ({errors, console}),
+    forget: async () => { errors.length = 0; console.length = 0; },
+    close: () => browser.close(),
+  };
 }
 
-export async function state(page) {
-  return page.evaluate(() => window.marrowick && window.marrowick.state);
+// What the page heard, kept in the page for WebDriver to read.
+function listen() {
+  if (window.heard) return;
+  const heard = window.heard = {errors: [], console: []};
+  window.addEventListener('error', (event) => heard.errors.push(String(event.message)));
+  window.addEventListener('unhandledrejection', (event) => heard.errors.push(String(event.reason)));
+  for (const level of ['log', 'warn', 'error', 'info']) {
+    const real = console[level];
+    console[level] = (...parts) => { heard.console.push(parts.join(' ')); real.apply(console, parts); };
+  }
+}
+
+const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
+async function freeport() {
+  const probe = net.createServer();
+  await new Promise((done) => probe.listen(0, '127.0.0.1', done));
+  const {port} = probe.address();
+  await new Promise((done) => probe.close(done));
+  return port;
+}
+async function xserver() {
+  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1600x1200x24', '-nolisten', 'tcp'],
+    {stdio: ['ignore', 'ignore', 'ignore', 'pipe']});
+  const display = await new Promise((done, fail) => {
+    let text = '';
+    xvfb.stdio[3].on('data', (data) => { text += data; if (text.includes('\n')) done(':' + text.trim()); });
+    xvfb.on('exit', () => fail(new Error('Xvfb did not start')));
+  });
+  return {display, stop: () => xvfb.kill()};
+}
+
+async function webkit(width, height, before) {
+  const x = await xserver();
+  const port = await freeport();
+  const server = spawn('WebKitWebDriver', ['--port=' + port], {stdio: 'ignore', env: {...process.env, DISPLAY: x.display}});
+  let driver;
+  for (let tries = 0; !driver; tries++) {
+    try {
+      driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
+        browserName: 'MiniBrowser',
+        'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']},
+      }).build();
+    } catch (error) {
+      if (tries > 50) throw error;
+      await sleep(200);
+    }
+  }
+  const run = async (fn, ...args) => {
+    const answer = await driver.executeAsyncScript(
+      `const done = arguments[arguments.length - 1];
+       Promise.resolve().then(() => (${fn}).apply(null, ${JSON.stringify(args)}))
+         .then((value) => done({value}), (error) => done({error: String(error)}));`);
+    if (answer && answer.error) throw new Error(answer.error);
+    return answer ? answer.value : undefined;
+  };
+  const loaded = async () => { await run(listen); if (before) await run(new Function(before)); };
+  const keys = {Escape: Key.ESCAPE};
+  const b = {
+    name: 'webkit', driver,
+    goto: async (url) => { await driver.get(url); await loaded(); },
+    reload: async () => { await driver.navigate().refresh(); await loaded(); },
+    run,
+    key: (key, how) => driver.actions()[how === 'down' ? 'keyDown' : 'keyUp'](keys[key] || key).perform(),
+    click: (x, y) => driver.actions().move({x: Math.round(x), y: Math.round(y)}).click().perform(),
+    tap: (x, y) => b.click(x, y),
+    // The window's outer size less its frame gives the page its inner size.
+    size: async (w, h) => {
+      const inner = await run(() => [window.innerWidth, window.innerHeight]);
+      const rect = await driver.manage().window().getRect();
+      await driver.manage().window().setRect({width: w + rect.width - inner[0], height: h + rect.height - inner[1]});
+    },
+    shot: async (file) => fs.writeFileSync(file, await driver.takeScreenshot(), 'base64'),
+    version: async () => (await driver.getCapabilities()).get('browserVersion'),
+    cdp: async () => null,
+    seen: () => run(() => window.heard || {errors: [], console: []}),
+    forget: () => run(() => { if (window.heard) window.heard.errors.length = window.heard.console.length = 0; }),
+    close: async () => { await driver.quit().catch(() => {}); server.kill(); x.stop(); },
+  };
+  await b.size(width, height);
+  return b;
+}
+
+export async function state(b) {
+  return b.run(() => window.marrowick && window.marrowick.state);
 }
 // what may be a function, to name what was last seen.
 export async function until(what, test, ms = 10000) {
@@ -75,9 +198,9 @@ export async function until(what, test, ms = 10000) {
 }
 
 // How many pixels of the canvas differ from the picture data/graphics/NAME.png.
-export async function differs(page, name) {
+export async function differs(b, name) {
   const png = fs.readFileSync(path.join(ROOT, 'data/graphics', name + '.png')).toString('base64');
-  return page.evaluate(async (name, png) => {
+  return b.run(async (name, png) => {
     const pictures = window.pictures = window.pictures || {};
     if (!pictures[name]) {
       const bytes = Uint8Array.from(atob(png), (c) => c.charCodeAt(0));
@@ -96,22 +219,22 @@ export async function differs(page, name) {
   }, name, png);
 }
 // The canvas shows the picture within 4 s, but for `spare` pixels (moving sprites).
-export async function shows(page, name, spare = 0) {
+export async function shows(b, name, spare = 0) {
   let count;
-  await until(() => `shows ${name}.png (${count} px off)`, async () => (count = await differs(page, name)) <= spare, 4000);
+  await until(() => `shows ${name}.png (${count} px off)`, async () => (count = await differs(b, name)) <= spare, 4000);
   ok(`shows ${name}.png (${count} px off)`);
 }
 
-// Real key presses and taps, held long enough for a frame to see them.
-export async function press(page, key) {
-  await page.keyboard.down(key);
+// Real key presses, held long enough for a frame to see them.
+export async function press(b, key) {
+  await b.key(key, 'down');
   await sleep(100);
-  await page.keyboard.up(key);
+  await b.key(key, 'up');
   await sleep(100);
 }
 // A hash of the canvas: the same twice while the picture stands still.
-export async function picture(page) {
-  return page.evaluate(() => {
+export async function picture(b) {
+  return b.run(() => {
     const data = document.getElementById('canvas').getContext('2d').getImageData(0, 0, 640, 480).data;
     let hash = 0;
     for (let i = 0; i < data.length; i++) hash = (hash * 31 + data[i]) | 0;
@@ -120,8 +243,8 @@ export async function picture(page) {
 }
 
 // The loudness of everything the game plays now, in dBFS (-Infinity: silence).
-export async function loudness(page) {
-  return page.evaluate(async () => {
+export async function loudness(b) {
+  const db = await b.run(async () => {
     const audio = window.marrowick.audio;
     if (!audio.meter) {
       audio.meter = audio.context.createAnalyser();
@@ -133,13 +256,16 @@ export async function loudness(page) {
     audio.meter.getFloatTimeDomainData(wave);
     return 10 * Math.log10(wave.reduce((sum, x) => sum + x * x, 0) / wave.length);
   });
+  return db === null ? -Infinity : db;  // WebDriver sends -Infinity as null
 }
 
 // Starts the program from the start screen with a click, as a player does.
-export async function begin(page, url) {
-  if (url) await page.goto(url);
-  await until('the start screen', async () => (await state(page)) === 'start');
-  await page.mouse.click(500, 300);
-  await shows(page, 's1');
+export async function begin(b, url) {
+  if (url) await b.goto(url);
+  await until('the start screen', async () => (await state(b)) === 'start');
+  await b.click(500, 300);
+  await shows(b, 's1');
+  const blocked = await b.run(() => marrowick.blocked);
+  if (blocked.length) throw new Error('FAIL: blocked by the page\'s policy: ' + blocked.join('; '));
   await sleep(300);  // the first page takes a key only after 200 ms
 }

@@ -1,12 +1,12 @@
-// A whole game in one browser (argument: chromium or firefox), at difficulty
+// A whole game in one browser (argument: chromium, firefox or webkit), at difficulty
 // 3: a player in the page watches the canvas and strikes each meteor as it
 // crosses the band, until the hammer lands on the figure. Then the game-over
 // picture, the menu page, and sound all along.
-import {serve, browse, begin, shows, differs, press, loudness, sleep, check, ok} from './lib.mjs';
+import {serve, open, begin, shows, differs, press, loudness, sleep, check, ok} from './lib.mjs';
 
 const name = process.argv[2];
 const server = await serve();
-const {browser, page, seen} = await browse(name);
+const b = await open(name);
 
 // Finds meteors by their glowing core, the only such pixels in the rows of
 // the band: a run of glowing columns, whose first glowing row is 11 below a
@@ -59,24 +59,25 @@ function player() {
 }
 
 try {
-  await page.goto(server.url);
-  await page.evaluate(() => localStorage.setItem('marrowick-difficulty', '3'));
-  await begin(page, server.url);
-  for (const key of ['z', 'z', 'z', 'z']) await press(page, key);
-  await page.evaluate(player);
+  await b.goto(server.url);
+  await b.run(() => localStorage.setItem('marrowick-difficulty', '3'));
+  await begin(b, server.url);
+  for (const key of ['z', 'z', 'z', 'z']) await press(b, key);
+  await b.run(player);
   const levels = [], start = Date.now();
   // Sound is sampled every second until the game-over picture shows.
-  while (await differs(page, 'gameover') > 0) {
+  while (await differs(b, 'gameover') > 0) {
     if (Date.now() - start > 240000) throw new Error('FAIL: no game over within 4 minutes');
-    levels.push(await loudness(page));
+    levels.push(await loudness(b));
     await sleep(1000);
   }
-  ok(`the game-over picture after ${Math.round((Date.now() - start) / 1000)} s and ${await page.evaluate(() => window.strikes)} strikes`);
+  ok(`the game-over picture after ${Math.round((Date.now() - start) / 1000)} s and ${await b.run(() => window.strikes)} strikes`);
   check(Math.min(...levels) > -50, `sound all through the game: ${Math.round(Math.min(...levels))} dBFS at its quietest`);
   await sleep(7000);
-  await shows(page, 'menu');
-  check(seen.errors.length === 0, 'no page error: ' + seen.errors.join('; '));
+  await shows(b, 'menu');
+  const {errors} = await b.seen();
+  check(errors.length === 0, 'no page error: ' + errors.join('; '));
 } finally {
-  await browser.close();
+  await b.close();
   await server.stop();
 }
