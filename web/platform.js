@@ -68,6 +68,10 @@ mergeInto(LibraryManager.library, {
       if (Turns.watch) Turns.watch.woke();
       wake();
     },
+    // The program's clock, as SDL_GetTicks reads it, standing while stopped.
+    clock: function() {
+      return Turns.stopped ? (Turns.stopped - SDL.startTime) | 0 : _SDL_GetTicks();
+    },
     left: function(due) {
       return (due - _SDL_GetTicks()) | 0;
     },

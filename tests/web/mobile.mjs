@@ -1,0 +1,236 @@
+// Phones and tablets as Chromium emulates them, and browsers that lack
+// things: at each size the start screen and a game as laid out for it (no
+// overlap, nothing off the screen, no text under 12 px, touch targets of
+// 44 px and more, the canvas filling its space); the touch controls in full
+// screen; an iPhone without element full screen; a page error that is not
+// the program's; a hidden page; a browser that cannot decode Ogg Vorbis;
+// the page opened from disk.
+import {pathToFileURL} from 'node:url';
+import path from 'node:path';
+import {SITE, DEVICES, serve, open, begin, state, until, shows, differs, press, picture, loudness, sleep, check, ok}
+  from './lib.mjs';
+
+const server = await serve();
+
+// What of the page a player sees, as boxes: every visible text, button and
+// the canvas, with its font size.
+function layout() {
+  const seen = [];
+  const visible = (e) => e.getClientRects().length && getComputedStyle(e).visibility !== 'hidden';
+  const cover = [...document.querySelectorAll('.cover')].find((c) => !c.hidden);
+  const scope = cover || document.getElementById('stage');
+  for (const e of scope.querySelectorAll('h1, p, button, canvas, .choice > span')) {
+    if (!visible(e) || (!cover && e.closest('.cover'))) continue;
+    // A paragraph's box is its text's: the lines, not the block.
+    const range = document.createRange();
+    range.selectNodeContents(e);
+    const r = e.matches('p, h1, span') ? range.getBoundingClientRect() : e.getBoundingClientRect();
+    seen.push({what: e.id || e.textContent.trim().slice(0, 24) || e.tagName, tag: e.tagName,
+      x: r.left, y: r.top, w: r.width, h: r.height, font: parseFloat(getComputedStyle(e).fontSize),
+      inside: !!e.closest('button') && e.tagName !== 'BUTTON'});
+  }
+  return {seen, width: innerWidth, height: innerHeight};
+}
+function sound({seen, width, height}, where) {
+  const boxes = seen.filter((b) => !b.inside && b.w > 0 && b.h > 0);
+  for (const b of boxes) {
+    check(b.x >= -0.5 && b.y >= -0.5 && b.x + b.w <= width + 0.5 && b.y + b.h <= height + 0.5,
+      `${where}: "${b.what}" lies on the screen`);
+    if (b.tag !== 'CANVAS') check(b.font >= 12, `${where}: "${b.what}" at ${b.font} px`);
+    if (b.tag === 'BUTTON') check(b.w >= 44 && b.h >= 44, `${where}: "${b.what}" is ${b.w}x${b.h}`);
+  }
+  for (const a of boxes)
+    for (const b of boxes)
+      if (a !== b && a.x < b.x + b.w - 0.5 && b.x < a.x + a.w - 0.5 && a.y < b.y + b.h - 0.5 && b.y < a.y + a.h - 0.5
+          && !(a.tag === 'BUTTON' && b.tag === 'P') && !(b.tag === 'BUTTON' && a.tag === 'P'))
+        throw new Error(`FAIL: ${where}: "${a.what}" overlaps "${b.what}"`);
+  ok(`${where}: ${boxes.length} things, none overlapping`);
+}
+
+for (const [name, device] of Object.entries(DEVICES)) {
+  const b = await open('chromium', {device});
+  try {
+    await b.goto(server.url);
+    await until('the start screen', async () => (await state(b)) === 'start');
+    sound(await b.run(layout), `${name} ${device.width}x${device.height}, start`);
+    check(await b.run(() => document.querySelector('#start .go.touch').offsetHeight > 0), `${name}: "Tap to play"`);
+    await b.tap(device.width / 2, device.height - 20);
+    await shows(b, 's1');
+    const game = await b.run(layout);
+    sound(game, `${name}, a title page`);
+    // The canvas fills the space the bar leaves: its limiting side.
+    const canvas = game.seen.find((e) => e.tag === 'CANVAS');
+    const bar = await b.run(() => { const r = document.getElementById('bar').getBoundingClientRect(); return {w: r.width, h: r.height}; });
+    const portrait = device.height > device.width;
+    const room = portrait ? [device.width, device.height - bar.h - 8] : [device.width - bar.w - 8, device.height];
+    const fill = Math.max(canvas.w / room[0], canvas.h / room[1]);
+    check(fill >= 0.8 && fill <= 1.001, `${name}: the canvas (${canvas.w}x${canvas.h}) fills ${(100 * fill).toFixed(0)}% of its side`);
+    if (portrait) check(canvas.w >= device.width - 0.5, `${name}: in portrait the full width`);
+    const turn = game.seen.some((e) => e.what === 'turn');
+    check(turn === portrait, `${name}: ${portrait ? 'a hint to turn the device' : 'no hint to turn'}`);
+  } finally {
+    await b.close();
+  }
+}
+
+{
+  // The touch controls in full screen, with the orientation locked where
+  // the browser allows (headless Chromium refuses, quietly).
+  const b = await open('chromium', {device: DEVICES.landscape});
+  try {
+    await begin(b, server.url);
+    await b.run(() => document.getElementById('full').click());
+    await until('full screen', () => b.run(() => document.fullscreenElement === document.getElementById('stage')));
+    await sleep(500);
+    sound(await b.run(layout), 'landscape phone in full screen');
+    // A tap on a loaded machine may fall between two frames: once more.
+    const turn = async (done) => {
+      for (let tries = 0; tries < 3; tries++) {
+        await b.tap(300, 200);
+        try { return await until('the next page', done, 2000); } catch (e) { /* again */ }
+      }
+      throw new Error('FAIL: taps turn no page');
+    };
+    for (const page of ['s2', 's3', 'menu']) {
+      await turn(async () => await differs(b, page) === 0);
+      ok('a tap: ' + page);
+    }
+    await turn(async () => await differs(b, 'bg') < 20000);
+    const tapon = async (id) => {
+      const r = await b.run((id) => { const r = document.getElementById(id).getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; }, id);
+      await b.tap(...r);
+    };
+    await tapon('pause');
+    await sleep(700);
+    const still = await picture(b);
+    await sleep(600);
+    check(await picture(b) === still, 'Pause in full screen: the picture stands still');
+    await tapon('pause');
+    await sleep(300);
+    check(await picture(b) !== still, 'Pause again: the game goes on');
+    await tapon('back');
+    await shows(b, 'menu');
+    check(await b.run(() => document.fullscreenElement !== null), 'Back leaves the game, not full screen');
+    check(await state(b) === 'playing', 'and the program runs on');
+  } finally {
+    await b.close();
+  }
+}
+
+{
+  // An iPhone: no element full screen. The page offers the Home Screen
+  // instead; an error from elsewhere and a failing button leave play alone.
+  const b = await open('chromium', {device: DEVICES.phone, before: `
+    delete Element.prototype.requestFullscreen;
+    delete Element.prototype.webkitRequestFullscreen;
+    Object.defineProperty(Document.prototype, 'fullscreenEnabled', {get: () => false});`});
+  try {
+    await b.goto(server.url);
+    await until('the start screen', async () => (await state(b)) === 'start');
+    check(await b.run(() => document.getElementById('full').offsetHeight === 0), 'an iPhone: no Full screen button');
+    check(await b.run(() => document.getElementById('homescreen').offsetHeight > 0), 'but how to add the game to the Home Screen');
+    sound(await b.run(layout), 'an iPhone, start');
+    await b.tap(195, 800);
+    await shows(b, 's1');
+    await b.run(() => { setTimeout(() => { throw new Error('an extension fails'); }); });
+    // The Full screen button's own call, were it shown, fails here.
+    await b.run(() => document.getElementById('full').click());
+    await sleep(500);
+    check(await state(b) === 'playing' && await b.run(() => document.getElementById('message').hidden),
+      'an error that is not the program\'s leaves the game playing');
+    await press(b, 'z');
+    await shows(b, 's2');
+  } finally {
+    await b.close();
+  }
+}
+
+{
+  // A hidden page: the picture stands still, the audio is suspended and the
+  // program's clock stops; back in view a cover waits, and the press that
+  // goes on is the page's: the page behind it does not turn.
+  const b = await open('chromium', {device: DEVICES.landscape});
+  const hide = (hidden) => b.run((hidden) => {
+    Object.defineProperty(document, 'visibilityState', {configurable: true, get: () => hidden ? 'hidden' : 'visible'});
+    Object.defineProperty(document, 'hidden', {configurable: true, get: () => hidden});
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  try {
+    await begin(b, server.url);
+    for (const page of ['s2', 's3', 'menu']) {
+      await press(b, 'z');
+      await shows(b, page);
+    }
+    await press(b, 'z');
+    await until('a game', async () => await differs(b, 'bg') < 20000);
+    await sleep(1000);
+    const clock = () => b.run(() => marrowick.module.turns.clock());
+    const before = await clock(), since = Date.now();
+    await hide(true);
+    await sleep(300);
+    const still = await picture(b);
+    await sleep(2000);
+    check(await picture(b) === still, 'hidden: the picture stands still');
+    check(await b.run(() => marrowick.audio.context.state) === 'suspended', 'and the audio is suspended');
+    await hide(false);
+    await sleep(500);
+    check(await picture(b) === still && await b.run(() => !document.getElementById('paused').hidden),
+      'shown again: a cover says the game is paused');
+    await b.tap(300, 200);
+    await sleep(500);
+    check(await picture(b) !== still && await b.run(() => marrowick.audio.context.state) === 'running',
+      'a tap: the game and its sound go on');
+    const moved = await clock() - before, passed = Date.now() - since;
+    check(moved < passed - 2000, `the program's clock moved ${moved} ms in ${passed} ms, the stop left out`);
+    check(await loudness(b) > -50, 'music and rain play');
+    await press(b, 'Escape');
+    await shows(b, 'menu');
+    await hide(true);
+    await sleep(300);
+    await hide(false);
+    await press(b, 'z');
+    await sleep(600);
+    check(await differs(b, 'menu') === 0 && await state(b) === 'playing', 'a Z that ends the pause starts no game');
+    await press(b, 'z');
+    await until('a game after the next Z', async () => await differs(b, 'bg') < 20000);
+    ok('the next Z starts one');
+  } finally {
+    await b.close();
+  }
+}
+
+{
+  // A browser without an Ogg Vorbis decoder, as Safari before 18.4: the
+  // program decodes every sound itself.
+  const b = await open('chromium', {before: `
+    BaseAudioContext.prototype.decodeAudioData = function() {
+      return Promise.reject(new DOMException('Decoding failed', 'EncodingError'));
+    };`});
+  try {
+    await begin(b, server.url);
+    const {console: lines} = await b.seen();
+    check(lines.includes('loading sounds...done'), 'no decoder: still "loading sounds...done", no error with a chunk');
+    for (const page of ['s2', 's3', 'menu']) {
+      await press(b, 'z');
+      await shows(b, page);
+    }
+    await press(b, 'z');
+    await sleep(1500);
+    check(await loudness(b) > -50, 'and music and rain play');
+  } finally {
+    await b.close();
+  }
+}
+
+{
+  const b = await open('chromium');
+  try {
+    await b.goto(pathToFileURL(path.join(SITE, 'index.html')).href);
+    await until('a message', async () => (await state(b)) === 'failed');
+    const text = await b.run(() => document.getElementById('text').textContent);
+    check(/web server/.test(text) && /make serve-web/.test(text), 'opened from disk: ' + text);
+  } finally {
+    await b.close();
+  }
+}
+await server.stop();
