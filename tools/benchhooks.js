@@ -2,9 +2,11 @@
 // bench-web), never into the site: what tools/benchweb.mjs reads, and a
 // player that plays as tools/player.c does for make bench.
 //
-// The counters: frames presented, and for each frame that began after a
-// wait how late it began after its due tick (ms); the main thread's time in
-// the program (ms), from each return of the page's turn to the next wait.
+// The counters, which web/platform.js feeds through Turns.watch: frames
+// presented, and for each frame that began after a wait how late it began
+// after its due tick (ms); the main thread's time in the program (ms), from
+// each return of the page's turn to the next wait, and in the waits'
+// watching of the clock.
 //
 // The player turns the title pages, then strikes every meteor drawn in the
 // band until the figure is past x 520, then wastes twelve strikes for each
@@ -36,6 +38,16 @@ mergeInto(LibraryManager.library, {
       if (Bench.woken) Bench.busy += performance.now() - Bench.woken;
       Bench.due = due;
     },
+    // A frame that waited began when the page gave the program back its
+    // turn; the program's clock counts whole ms from SDL.startTime.
+    flipped: function() {
+      Bench.flips++;
+      if (!Bench.resumed) return;
+      Bench.resumed = false;
+      Bench.waited++;
+      var late = performance.timeOrigin + Bench.woken - SDL.startTime - Bench.due;
+      if (Bench.late.push(Math.max(0, late)) > 2000) Bench.late.shift();
+    },
     watched: function(ms) {
       Bench.watching += ms;
     },
@@ -53,18 +65,6 @@ mergeInto(LibraryManager.library, {
       if (Bench.inband) Bench.wrongs = 0;
       return Bench.inband;
     },
-  },
-
-  // A frame that waited began when the page gave the program back its turn;
-  // the program's clock counts whole ms from SDL.startTime.
-  SDL_Flip__deps: ['$Bench'],
-  SDL_Flip: function(surface) {
-    Bench.flips++;
-    if (!Bench.resumed) return;
-    Bench.resumed = false;
-    Bench.waited++;
-    var late = performance.timeOrigin + Bench.woken - SDL.startTime - Bench.due;
-    if (Bench.late.push(Math.max(0, late)) > 2000) Bench.late.shift();
   },
 
   IMG_Load__deps: ['$Bench', 'IMG_Load_RW', 'SDL_RWFromFile'],

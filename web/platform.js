@@ -1,9 +1,9 @@
 // The browser's side of src/platform.h, and what else the program needs of
 // the page to run as it does on the desktop: waits that hand the page its
-// turn, a page that can stop the program while nobody sees it, canvases kept
-// in memory, and pictures decoded exactly as they are in their files.
+// turn, a page that can stop the program while nobody sees it, a screen
+// drawn in memory, and pictures decoded exactly as they are in their files.
 mergeInto(LibraryManager.library, {
-  $Turns__deps: ['$SDL', '$Browser', 'SDL_GetTicks'],
+  $Turns__deps: ['$SDL', '$Browser', '$Screen', 'SDL_GetTicks'],
   $Turns__postset: "Module['turns'] = Turns; Turns.setup();",
   $Turns: {
     // A timer comes back up to a few ms late, more on a slow or busy
@@ -30,6 +30,14 @@ mergeInto(LibraryManager.library, {
         return create.apply(Browser, arguments);
       };
       (Module['preloadPlugins'] = Module['preloadPlugins'] || []).unshift(Turns.picturePlugin);
+      var blit = SDL.blitSurface;
+      SDL.blitSurface = function(src, srcrect, dst, dstrect, scale) {
+        if (!scale && Screen.blit(src, srcrect, dst, dstrect)) return 0;
+        Screen.show();
+        var result = blit.apply(SDL, arguments);
+        Screen.image = null;  // the canvas has changed under it
+        return result;
+      };
     },
 
     // The built-in plugin would stop the whole page on a picture that does
@@ -127,6 +135,91 @@ mergeInto(LibraryManager.library, {
       Turns.waiting.push(then);
       Turns.channel.port2.postMessage(0);
     },
+  },
+
+  // The screen in memory: the program's blits onto it are done pixel by
+  // pixel into one ImageData, which its flip puts on the canvas. Drawn on
+  // the canvas itself, each blit is a drawImage call, and the rain's
+  // hundreds of them a frame cost the page more than all the rest (and
+  // crash WebKit's compositor where the GPU is emulated).
+  $Screen__deps: ['$SDL'],
+  $Screen: {
+    image: null,   // the screen's pixels, or null to read them from the canvas
+    words: null,   // the same as 32-bit words
+    drawn: false,  // since the last flip
+    sources: {},   // surface -> its pixels, read once (pictures do not change)
+
+    source: function(surface) {
+      var known = Screen.sources[surface];
+      if (known !== undefined) return known;
+      var data = SDL.surfaces[surface], found = null;
+      if (data && data.ctx && data.ctx.getImageData) {
+        var pixels = data.ctx.getImageData(0, 0, data.width, data.height).data, opaque = true;
+        for (var i = 3; i < pixels.length && opaque; i += 4) opaque = pixels[i] === 255;
+        found = {pixels: pixels, words: new Uint32Array(pixels.buffer), width: data.width,
+                 height: data.height, opaque: opaque};
+      }
+      return Screen.sources[surface] = found;
+    },
+    // SDL 1.2's blit of a whole picture or a part of it onto the screen,
+    // clipped to it, with the picture's alpha. False where it cannot.
+    blit: function(src, srcrect, dst, dstrect) {
+      var screen = SDL.surfaces[dst], from = Screen.source(src);
+      if (dst !== SDL.screen || !from || screen.clipRect) return false;
+      if (!Screen.image) {
+        Screen.image = screen.ctx.getImageData(0, 0, screen.width, screen.height);
+        Screen.words = new Uint32Array(Screen.image.data.buffer);
+      }
+      var sr = srcrect ? SDL.loadRect(srcrect) : {x: 0, y: 0, w: from.width, h: from.height};
+      var dx = dstrect ? HEAP32[dstrect >> 2] : 0, dy = dstrect ? HEAP32[(dstrect + 4) >> 2] : 0;
+      var sx = Math.max(sr.x, 0), sy = Math.max(sr.y, 0);
+      var w = Math.min(sr.x + sr.w, from.width) - sx, h = Math.min(sr.y + sr.h, from.height) - sy;
+      dx += sx - sr.x;
+      dy += sy - sr.y;
+      if (dx < 0) { sx -= dx; w += dx; dx = 0; }
+      if (dy < 0) { sy -= dy; h += dy; dy = 0; }
+      w = Math.min(w, screen.width - dx);
+      h = Math.min(h, screen.height - dy);
+      Screen.drawn = true;
+      if (w <= 0 || h <= 0) return true;
+      var to = Screen.words, px = from.pixels, out = Screen.image.data;
+      for (var row = 0; row < h; row++) {
+        var s = (sy + row) * from.width + sx, d = (dy + row) * screen.width + dx;
+        if (from.opaque) {
+          to.set(from.words.subarray(s, s + w), d);
+          continue;
+        }
+        for (var i = 0; i < w; i++, s++, d++) {
+          var a = px[4 * s + 3];
+          if (a === 255) {
+            to[d] = from.words[s];
+          } else if (a) {
+            // A clamped array rounds to the nearest, as the canvas blends;
+            // the screen stays opaque.
+            var b = 4 * s, c = 4 * d;
+            out[c] = (px[b] * a + out[c] * (255 - a)) / 255;
+            out[c + 1] = (px[b + 1] * a + out[c + 1] * (255 - a)) / 255;
+            out[c + 2] = (px[b + 2] * a + out[c + 2] * (255 - a)) / 255;
+            out[c + 3] = 255;
+          }
+        }
+      }
+      return true;
+    },
+    // What the blits drew goes on the canvas.
+    show: function() {
+      if (!Screen.drawn) return;
+      Screen.drawn = false;
+      SDL.surfaces[SDL.screen].ctx.putImageData(Screen.image, 0, 0);
+    },
+  },
+
+  // emscripten's does nothing, the screen being the canvas.
+  SDL_Flip__deps: ['$Screen', '$Turns'],
+  SDL_Flip: function(surface) {
+    Screen.show();
+    if (Turns.watch) Turns.watch.flipped();
+    return 0;
   },
 
   idleuntil__deps: ['$Turns'],
