@@ -60,7 +60,7 @@ mergeInto(LibraryManager.library, {
       function line() {
         var gain = ctx.createGain();
         gain.connect(out);
-        return {gain: gain, volume: 128, src: null, end: 0, fadeend: 0};
+        return {gain: gain, volume: 128, src: null, end: 0, fadestart: 0, fadeend: 0, fading: 0};
       }
       Mixer.channels = [];
       for (var i = 0; i < 8; i++) Mixer.channels.push(line());
@@ -87,7 +87,13 @@ mergeInto(LibraryManager.library, {
       gain.cancelScheduledValues(now);
       gain.setValueAtTime(fadems > 0 ? 0 : line.volume / 128, now);
       if (fadems > 0) gain.linearRampToValueAtTime(line.volume / 128, now + fadems / 1000);
+      line.fadestart = now;
       line.fadeend = now + Math.max(fadems, 0) / 1000;
+      line.fading = fadems > 0 ? 2 : 0;  // MIX_FADING_IN
+    },
+    // MIX_NO_FADING, MIX_FADING_OUT or MIX_FADING_IN.
+    fading: function(line) {
+      return Mixer.playing(line) && Mixer.ctx.currentTime < line.fadeend ? line.fading : 0;
     },
     // seconds is how long the line plays, or Infinity.
     start: function(line, buffer, seconds, fadems) {
@@ -102,8 +108,12 @@ mergeInto(LibraryManager.library, {
       line.end = now + seconds;
       Mixer.level(line, fadems);
     },
+    // As SDL_mixer, a channel fading in answers with the volume it has
+    // reached.
     setvolume: function(line, volume) {
       var old = line.volume;
+      if (Mixer.fading(line) == 2)
+        old = Math.floor(old * (Mixer.ctx.currentTime - line.fadestart) / (line.fadeend - line.fadestart));
       if (volume >= 0) {
         line.volume = Math.min(volume, 128);
         // A fade sets the gain itself until it is over.
@@ -198,12 +208,15 @@ mergeInto(LibraryManager.library, {
     return 0;
   },
 
-  // Loop count 0 and 1 both play the music once, -1 for ever.
+  // As in SDL_mixer, a loop count of 1 plays the music once and a larger
+  // one a time more, -1 for ever. (0, which SDL_mixer cuts short after a
+  // buffer, plays it once.)
   Mix_PlayMusic__deps: ['$Mixer'],
   Mix_PlayMusic: function(music, loops) {
     var buffer = Mixer.sounds[music];
     if (!buffer) return -1;
-    Mixer.start(Mixer.music, buffer, loops < 0 ? Infinity : buffer.duration * Math.max(loops, 1), 0);
+    var times = loops < 0 ? Infinity : loops > 1 ? loops + 1 : 1;
+    Mixer.start(Mixer.music, buffer, buffer.duration * times, 0);
     return 0;
   },
   Mix_PlayingMusic__deps: ['$Mixer'],
@@ -219,12 +232,22 @@ mergeInto(LibraryManager.library, {
     gain.cancelScheduledValues(now);
     gain.setValueAtTime(line.volume / 128, now);
     gain.linearRampToValueAtTime(0, end);
+    line.fadestart = now;
     line.fadeend = end;
+    line.fading = 1;  // MIX_FADING_OUT
     if (end < line.end) {
       line.src.stop(end);
       line.end = end;
     }
     return 1;
+  },
+  Mix_FadingChannel__deps: ['$Mixer'],
+  Mix_FadingChannel: function(channel) {
+    return Mixer.channels[channel] ? Mixer.fading(Mixer.channels[channel]) : 0;
+  },
+  Mix_FadingMusic__deps: ['$Mixer'],
+  Mix_FadingMusic: function() {
+    return Mixer.fading(Mixer.music);
   },
   Mix_HaltMusic__deps: ['$Mixer'],
   Mix_HaltMusic: function() {

@@ -103,7 +103,10 @@ mergeInto(LibraryManager.library, {
       var late = Turns.lateness.slice().sort(function(a, b) { return b - a; });
       var margin = Math.min(3, Math.max(0, (late[1] || 0) - 0.7));
       var delay = Math.floor(Turns.begins(due) - performance.now() - margin);
-      if (delay <= 0) return Turns.near(due, wake);
+      // Even the shortest wait hands the page a turn, as a sleep on the
+      // desktop hands the processor on: some browsers (Firefox) move the
+      // audio clock on only between turns.
+      if (delay <= 0) return Turns.next(function() { Turns.near(due, wake); });
       var asked = performance.now() + delay;
       setTimeout(function() {
         if (Turns.lateness.push(performance.now() - asked) > 30) Turns.lateness.shift();

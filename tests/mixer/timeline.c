@@ -1,0 +1,183 @@
+/* One timeline of the mixer calls the game makes, and a few around them,
+ * with SDL_mixer's answers at each moment: built for the desktop against
+ * SDL_mixer (on SDL's dummy audio driver) and for the browser against
+ * web/mixer.js, so that the browser's mixer cannot drift from SDL_mixer.
+ * Every question is asked well clear of the moment its answer changes,
+ * since SDL_mixer notices a sound's end only at its next buffer (2048
+ * samples, 93 ms). Prints one line per answer, and exits 1 on any
+ * unexpected one. Run from the top folder, where data/sounds is. */
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <stdio.h>
+
+static Uint32 start;
+static int now, wrong, asked;
+
+/* Waits, on the program's clock, till ms after the mixer opened. */
+static void at(int ms)
+{
+    now = ms;
+    while ((int)(SDL_GetTicks() - start) < ms)
+        SDL_Delay(1);
+}
+
+static void expect(const char* call, int got, int want)
+{
+    asked++;
+    if (got != want)
+        wrong++;
+    printf("%5d ms %-40s %4d%s\n", now, call, got, got == want ? "" : "  FAIL: SDL_mixer gives");
+    if (got != want)
+        printf("%48d\n", want);
+}
+#define EXPECT(call, want) expect(#call, call, want)
+/* A fade's volume moves at SDL_mixer's buffers: within one of them, and a
+ * frame, of the linear ramp at the moment asked. */
+static void near(const char* call, int got, int want, int within)
+{
+    expect(call, got >= want - within && got <= want + within ? want : got, want);
+}
+#define NEAR(call, want, within) near(#call, call, want, within)
+
+static Mix_Chunk* sound(const char* name)
+{
+    char file[64];
+    snprintf(file, sizeof file, "data/sounds/%s.ogg", name);
+    return Mix_LoadWAV_RW(SDL_RWFromFile(file, "rb"), 1);
+}
+
+int main(int argc, char* argv[])
+{
+    (void)argc;
+    (void)argv;
+    if (SDL_Init(SDL_INIT_AUDIO) == -1 || Mix_OpenAudio(22050, AUDIO_S16LSB, 1, 2048) == -1) {
+        printf("no audio: %s\n", SDL_GetError());
+        return 1;
+    }
+    Mix_Chunk* shortone = sound("wrongjump");  /* 0.42 s */
+    Mix_Chunk* middle = sound("missed");       /* 0.85 s */
+    Mix_Chunk* heart = sound("heart");         /* 1.9 s */
+    Mix_Music* music = Mix_LoadMUS("data/sounds/bg.ogg");          /* 64 s */
+    Mix_Music* shortmusic = Mix_LoadMUS("data/sounds/wrongjump.ogg");
+    if (!shortone || !middle || !heart || !music || !shortmusic) {
+        printf("cannot load the sounds: %s\n", Mix_GetError());
+        return 1;
+    }
+    start = SDL_GetTicks();
+
+    /* Channels, and volumes: more than 128 is 128, -1 only reads. */
+    EXPECT(Mix_AllocateChannels(8), 8);
+    EXPECT(Mix_ReserveChannels(2), 2);
+    EXPECT(Mix_Volume(-1, 200), 128);
+    EXPECT(Mix_Volume(0, -1), 128);
+    EXPECT(Mix_Volume(2, 64), 128);
+    EXPECT(Mix_Volume(-1, -1), 120);
+    EXPECT(Mix_Volume(2, 128), 64);
+    EXPECT(Mix_VolumeMusic(300), 128);
+    EXPECT(Mix_VolumeMusic(-1), 128);
+    EXPECT(Mix_VolumeMusic(38), 128);
+    EXPECT(Mix_VolumeMusic(-1), 38);
+
+    /* Channel -1 takes the first free channel past the reserved ones, and
+     * none once all are busy. */
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), 2);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), 3);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), 4);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), 5);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), 6);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), 7);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), -1);
+    EXPECT(Mix_Playing(-1), 6);
+    EXPECT(Mix_Playing(0), 0);
+    at(250);
+    EXPECT(Mix_Playing(2), 1);
+    EXPECT(Mix_Playing(-1), 6);
+    at(650);
+    EXPECT(Mix_Playing(2), 0);
+    EXPECT(Mix_Playing(-1), 0);
+
+    /* A reserved channel asked for by number; a loop count of 2 plays a
+     * sound three times. */
+    EXPECT(Mix_PlayChannelTimed(0, middle, 0, -1), 0);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 2, -1), 2);
+    EXPECT(Mix_PlayChannelTimed(-1, shortone, 0, -1), 3);
+    at(1200);
+    EXPECT(Mix_Playing(0), 1);
+    EXPECT(Mix_Playing(2), 1);
+    EXPECT(Mix_Playing(3), 0);
+    at(1700);
+    EXPECT(Mix_Playing(0), 0);
+    EXPECT(Mix_Playing(2), 1);
+    at(2200);
+    EXPECT(Mix_Playing(2), 0);
+
+    /* A time limit, and a fade-in's progress. */
+    EXPECT(Mix_PlayChannelTimed(3, heart, -1, 500), 3);
+    EXPECT(Mix_FadeInChannelTimed(1, heart, 0, 1000, -1), 1);
+    EXPECT(Mix_FadingChannel(1), MIX_FADING_IN);
+    at(2500);
+    EXPECT(Mix_Playing(3), 1);
+    EXPECT(Mix_FadingChannel(1), MIX_FADING_IN);
+    NEAR(Mix_Volume(1, -1), 128 * 300 / 1000, 128 * 110 / 1000);
+    at(2900);
+    EXPECT(Mix_Playing(3), 0);
+    EXPECT(Mix_FadingChannel(1), MIX_FADING_IN);
+    NEAR(Mix_Volume(1, -1), 128 * 700 / 1000, 128 * 110 / 1000);
+    at(3400);
+    EXPECT(Mix_FadingChannel(1), MIX_NO_FADING);
+    EXPECT(Mix_Volume(1, -1), 128);
+    EXPECT(Mix_Playing(1), 1);
+    at(4400);
+    EXPECT(Mix_Playing(1), 0);
+
+    /* The music's loop counts: 1 plays it once, more than 1 a time more. */
+    EXPECT(Mix_PlayMusic(shortmusic, 1), 0);
+    EXPECT(Mix_PlayingMusic(), 1);
+    at(4650);
+    EXPECT(Mix_PlayingMusic(), 1);
+    at(5000);
+    EXPECT(Mix_PlayingMusic(), 0);
+    EXPECT(Mix_PlayMusic(shortmusic, 2), 0);
+    at(6050);
+    EXPECT(Mix_PlayingMusic(), 1);
+    at(6500);
+    EXPECT(Mix_PlayingMusic(), 0);
+
+    /* The music's fade-out, as at the game's end. */
+    EXPECT(Mix_PlayMusic(music, 1), 0);
+    at(6700);
+    EXPECT(Mix_FadeOutMusic(1000), 1);
+    EXPECT(Mix_FadingMusic(), MIX_FADING_OUT);
+    at(7300);
+    EXPECT(Mix_PlayingMusic(), 1);
+    EXPECT(Mix_FadingMusic(), MIX_FADING_OUT);
+    EXPECT(Mix_VolumeMusic(-1), 38);
+    at(8000);
+    EXPECT(Mix_PlayingMusic(), 0);
+    EXPECT(Mix_FadingMusic(), MIX_NO_FADING);
+    EXPECT(Mix_FadeOutMusic(1000), 0);
+
+    /* Halts end at once. */
+    EXPECT(Mix_PlayChannelTimed(-1, heart, 0, -1), 2);
+    EXPECT(Mix_PlayChannelTimed(0, heart, 0, -1), 0);
+    EXPECT(Mix_PlayMusic(music, 1), 0);
+    at(8200);
+    EXPECT(Mix_Playing(-1), 2);
+    EXPECT(Mix_HaltChannel(0), 0);
+    EXPECT(Mix_Playing(0), 0);
+    EXPECT(Mix_Playing(-1), 1);
+    EXPECT(Mix_HaltChannel(-1), 0);
+    EXPECT(Mix_Playing(-1), 0);
+    EXPECT(Mix_HaltMusic(), 0);
+    EXPECT(Mix_PlayingMusic(), 0);
+
+    Mix_FreeMusic(shortmusic);
+    Mix_FreeMusic(music);
+    Mix_FreeChunk(heart);
+    Mix_FreeChunk(middle);
+    Mix_FreeChunk(shortone);
+    Mix_CloseAudio();
+    SDL_Quit();
+    printf("timeline: %d answers, %d unexpected\n", asked, wrong);
+    return wrong ? 1 : 0;
+}
