@@ -13,7 +13,7 @@
 // decoder, the program's own decodes the file when it is loaded.
 mergeInto(LibraryManager.library, {
   $Mixer__deps: ['$PATH_FS'],
-  $Mixer__postset: "(Module['preloadPlugins'] = Module['preloadPlugins'] || []).unshift(Mixer.soundPlugin);",
+  $Mixer__postset: "(Module['preloadPlugins'] = Module['preloadPlugins'] || []).unshift(Mixer.soundPlugin); Module['mixer'] = Mixer;",
   $Mixer: {
     decoded: {},     // file name -> AudioBuffer, or null when it did not decode
     sounds: [null],  // handle -> AudioBuffer; handle 0 is NULL

@@ -72,3 +72,25 @@ awk -v p="$peak" 'BEGIN { exit !(p <= -1) }' || fail "peak $peak dBFS above -1 d
 ok "no clamped sample, peak $peak dBFS"
 awk -v q="$quietest" 'BEGIN { exit !(q > -60) }' || fail "a second of play at $quietest dB: no sound"
 ok "sound in each of $seconds s"
+
+# By level, which the music's volume tells (38 + 10 a level), from the
+# game's set-up on: peak and loudness of the whole mix, for the browser's
+# figures to be set beside, and the median of its 100 ms blocks, which the
+# short effects barely move: the music and the rain. Levels 9 and 10 are
+# one, as from level 9 on the volumes are at the mixer's 128.
+grep -o 'music volume [0-9]* at byte [0-9]*' "$TMP/log.err" | awk '$3 == 38 { on = 1 } on { print ($3 - 38) / 10, $6 / 2 }' >"$TMP/levels"
+[[ -s $TMP/levels ]] || fail "the player told no music volume"
+od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" | awk -v levels="$TMP/levels" '
+    function lev(p) { return p > 0 ? 10 * log(p) / log(10) : -999 }
+    function median(l, m,   x, y, t) {  # of blocks[l, 1..m], sorted in place (mawk has no asort)
+        for (x = 2; x <= m; x++) for (y = x; y > 1 && blocks[l, y - 1] > blocks[l, y]; y--) {
+            t = blocks[l, y]; blocks[l, y] = blocks[l, y - 1]; blocks[l, y - 1] = t }
+        return blocks[l, int((m + 1) / 2)] }
+    BEGIN { while ((getline line < levels) > 0) { split(line, f, " "); at[++k] = f[2]; name[k] = f[1] < 9 ? f[1] : 9 }; j = 1 }
+    { while (j < k && n >= at[j + 1]) j++
+      if (n++ < at[1]) next
+      v = $1 / 32768; l = name[j]; s[l] += v * v; c[l]++; a = v < 0 ? -v : v; if (a > p[l]) p[l] = a
+      bs += v * v; if (++bn == 2205) { blocks[l, ++nb[l]] = bs / bn; bs = bn = 0 } }
+    END { for (l = 0; l <= 9; l++) if (c[l])
+            printf "level %s: %.1f s, peak %.1f dBFS, loudness %.1f dB RMS, median 100 ms %.1f dB\n", l < 9 ? l : "9-10",
+              c[l] / 22050, lev(p[l] * p[l]), lev(s[l] / c[l]), lev(median(l, nb[l])) }'
