@@ -34,7 +34,7 @@ mergeInto(LibraryManager.library, {
       SDL.blitSurface = function(src, srcrect, dst, dstrect, scale) {
         if (!scale && Screen.blit(src, srcrect, dst, dstrect)) return 0;
         Screen.show();
-        var result = blit.apply(SDL, arguments);
+        var result = blit.call(SDL, src, srcrect, dst, dstrect, scale);
         Screen.image = null;  // the canvas has changed under it
         return result;
       };
@@ -95,7 +95,9 @@ mergeInto(LibraryManager.library, {
       return SDL.startTime + due - Math.max.apply(null, seen);
     },
     // A timer to shortly before tick `due`; then turns of the page while the
-    // tick is more than a ms away, and the clock watched for the last one.
+    // tick is more than 3 ms away, and the clock watched for the rest. On a
+    // slow machine the page's other tasks, given a turn that close, often
+    // run past the tick.
     until: function(due, wake) {
       if (Turns.left(due) <= 0) return Turns.resume(wake);
       // Whole ms of delay put the timer up to a ms ahead of the aim, so the
@@ -119,7 +121,7 @@ mergeInto(LibraryManager.library, {
         return;
       }
       if (Turns.left(due) <= 0) return Turns.resume(wake);
-      if (Turns.begins(due) - performance.now() > 1) return Turns.next(function() { Turns.near(due, wake); });
+      if (Turns.begins(due) - performance.now() > 3) return Turns.next(function() { Turns.near(due, wake); });
       // At most a few ms, in case the clocks disagree.
       var start = performance.now(), end = start + 3;
       while (Turns.left(due) > 0 && performance.now() < end) {}
@@ -173,12 +175,20 @@ mergeInto(LibraryManager.library, {
         Screen.image = screen.ctx.getImageData(0, 0, screen.width, screen.height);
         Screen.words = new Uint32Array(Screen.image.data.buffer);
       }
-      var sr = srcrect ? SDL.loadRect(srcrect) : {x: 0, y: 0, w: from.width, h: from.height};
+      // SDL_Rects of ints here; read without making objects, for the rain's
+      // hundreds of blits a frame.
+      var rx = 0, ry = 0, rw = from.width, rh = from.height;
+      if (srcrect) {
+        rx = HEAP32[srcrect >> 2];
+        ry = HEAP32[(srcrect + 4) >> 2];
+        rw = HEAP32[(srcrect + 8) >> 2];
+        rh = HEAP32[(srcrect + 12) >> 2];
+      }
       var dx = dstrect ? HEAP32[dstrect >> 2] : 0, dy = dstrect ? HEAP32[(dstrect + 4) >> 2] : 0;
-      var sx = Math.max(sr.x, 0), sy = Math.max(sr.y, 0);
-      var w = Math.min(sr.x + sr.w, from.width) - sx, h = Math.min(sr.y + sr.h, from.height) - sy;
-      dx += sx - sr.x;
-      dy += sy - sr.y;
+      var sx = Math.max(rx, 0), sy = Math.max(ry, 0);
+      var w = Math.min(rx + rw, from.width) - sx, h = Math.min(ry + rh, from.height) - sy;
+      dx += sx - rx;
+      dy += sy - ry;
       if (dx < 0) { sx -= dx; w += dx; dx = 0; }
       if (dy < 0) { sy -= dy; h += dy; dy = 0; }
       w = Math.min(w, screen.width - dx);
