@@ -28,7 +28,10 @@ static const int freq[3][2] = {{3, 8}, {2, 7}, {2, 5}};
 static const int delay[3][2] = {{13, 40}, {10, 30}, {7, 20}};
 
 // Hammer. Its head moves hammermov tenths of a pixel per frame; the sums stay
-// in single precision, which is what puts the first landing on frame 240.
+// in single precision, which is what puts the landings on frames 240, 1187,
+// 2135 and then every 948: 180 frames resting at the bottom, 472 rising (471
+// the first time), 60 resting at the top and 236 falling, each leg ending
+// when the truncated height first reads its end.
 const int hammerx = 597, hammery = 355;     // pixels; the frame never moves
 const int headx = 608;                      // pixels
 const int headtop = 330, headbottom = 378;  // pixels; truncated y
@@ -36,6 +39,10 @@ const float falling = 2.0f, rising = -1.0f, resting = 0.0f;
 const int bottomrest = 180;                 // frames
 const int toprest = 60;                     // frames
 const int crushx = 565;                     // pixels; a landing crushes a figure beyond this
+// crushx and spawnstopx are one line: a figure at 565 or more gets no
+// meteor, so it hops on only from meteors already falling, and a hop's steps
+// end at 580 (hopstopx, sprite.cpp), 581 at most: short of the hammer at 597.
+// Beyond 565, the next landing ends the game.
 
 // Rain and soundscape. Level vol is reached once the figure's x exceeds
 // levelstep * vol + firstlevelx; it sets the volumes and the drops per frame.
