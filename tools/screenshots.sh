@@ -12,7 +12,8 @@ xvfb=$!
 trap 'kill $game $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 game=
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
 LD_PRELOAD=$PWD/build/tools/player.so MARROWICK_PLAYER=strike SDL_AUDIODRIVER=dummy ./build/marrowick >/dev/null &
 game=$!
 sleep 1.5

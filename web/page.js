@@ -233,7 +233,7 @@ document.addEventListener('keydown', (event) => {
 // clock, and waits on a cover. The press that ends the stop is the page's
 // (caught before the program's listeners hear it), and so is its release.
 const swallowed = new Set();
-function stop() {
+function stophidden() {
   if (marrowick.state !== 'playing') return;
   marrowick.state = 'stopped';
   marrowick.module.turns.stop();
@@ -252,7 +252,7 @@ function go(event) {
   $('canvas').focus();
 }
 document.addEventListener('visibilitychange', () => {
-  if (document.visibilityState === 'hidden') stop();
+  if (document.visibilityState === 'hidden') stophidden();
 });
 window.addEventListener('keydown', (event) => {
   if (marrowick.state === 'stopped' && !browserskey(event)) go(event);

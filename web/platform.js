@@ -124,7 +124,7 @@ mergeInto(LibraryManager.library, {
       if (Turns.begins(due) - performance.now() > 3) return Turns.next(function() { Turns.near(due, wake); });
       // At most a few ms, in case the clocks disagree.
       var start = performance.now(), end = start + 3;
-      while (Turns.left(due) > 0 && performance.now() < end) {}
+      while (Turns.left(due) > 0 && performance.now() < end) { /* spin */ }
       if (Turns.watch) Turns.watch.watched(performance.now() - start);
       Turns.near(due, wake);
     },
