@@ -1,10 +1,13 @@
-# Front door: `make run` to play, `make test` to run every test,
+# Front door: `make run` to play, `make test` to run every test, `make
+# check` the quick ones after a change, `make lint` the scripts' linters,
 # `make install` (PREFIX, DESTDIR) and `make package` (the .deb in build/),
 # `make web` (the browser build's site) and `make serve-web` to play it.
 # Each installs what is missing from Debian's packages first.
 
 BUILD_PKGS = cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
 PKG_PKGS   = dpkg-dev
+CHECK_PKGS = googletest libgtest-dev libgmock-dev
+LINT_PKGS  = shellcheck eslint
 TEST_PKGS  = googletest libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick sox procps \
              python3-numpy vorbis-tools \
              $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat \
@@ -34,7 +37,7 @@ define aptinstall
 	fi
 endef
 
-.PHONY: run test build build-asan bench mutants deps test-deps install package pkg-deps assets asset-deps clean \
+.PHONY: run test check lint lint-deps check-deps build build-asan bench mutants deps test-deps install package pkg-deps assets asset-deps clean \
         web serve-web bench-web web-deps web-test-deps
 
 # Without a sound device the game ends at once, "OpenAudio: ..." on its
@@ -52,9 +55,28 @@ run: build
 # The test packages come first, so that configuring finds GoogleTest. The
 # damaged media are played in the sanitizer tree only, where a bad read in a
 # decoder shows; that tree runs every test that needs no X server.
-test: test-deps web-test-deps build build-asan web
+test: lint test-deps web-test-deps build build-asan web
 	cd build && ctest --output-on-failure -LE media
 	cd build-asan && ctest --output-on-failure -L 'unit|dummy|fuzz|long' -LE xvfb
+
+# The inner loop: the rules frame by frame, the options files, start-up and
+# the mixer on SDL's dummy drivers; under a minute, no browser, no emscripten.
+check: check-deps build
+	cd build && ctest --output-on-failure -j$(JOBS) -L 'unit|fuzz|quick' -LE 'media|compat'
+
+check-deps:
+	$(call aptinstall,$(CHECK_PKGS))
+
+# Every shell script (the launcher's template too) and every JavaScript
+# file of the page, the program's libraries, the browser tests and tools.
+# Debian's eslint finds its modules by NODE_PATH.
+SHELL_SCRIPTS = $(shell git ls-files | xargs grep -lE '^\#! ?/(usr/)?bin/(env )?(ba)?sh' 2>/dev/null)
+lint: lint-deps
+	shellcheck $(SHELL_SCRIPTS)
+	NODE_PATH=/usr/share/nodejs eslint -f unix --ext .js,.mjs web tests tools
+
+lint-deps:
+	$(call aptinstall,$(LINT_PKGS))
 
 build: deps
 	cmake -S . -B build

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up transcript, end on SIGTERM, missing media and drivers that cannot
 # start, on SDL's dummy drivers.
-# labels: dummy
+# labels: dummy quick
 # also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
