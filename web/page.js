@@ -101,7 +101,12 @@ const standalone = matchMedia('(display-mode: fullscreen), (display-mode: standa
 $('full').hidden = !fullscreen.can;
 document.querySelector('#bar .full').hidden = !fullscreen.can;
 $('homescreen').hidden = fullscreen.can || standalone;
-for (const type of ['fullscreenchange', 'webkitfullscreenchange']) document.addEventListener(type, fit);
+// The button leaves full screen as well, and says so.
+const fullchanged = () => {
+  $('full').textContent = fullscreen.element() ? 'Leave full screen' : 'Full screen';
+  fit();
+};
+for (const type of ['fullscreenchange', 'webkitfullscreenchange']) document.addEventListener(type, fullchanged);
 $('full').addEventListener('click', safely(() => {
   $('full').blur();
   if (fullscreen.element()) return void fullscreen.leave();

@@ -83,6 +83,8 @@ for (const [name, device] of Object.entries(DEVICES)) {
     await until('full screen', () => b.run(() => document.fullscreenElement === document.getElementById('stage')));
     await sleep(500);
     sound(await b.run(layout), 'landscape phone in full screen');
+    check(await b.run(() => document.getElementById('full').textContent) === 'Leave full screen',
+      'in full screen the button offers to leave it');
     // A tap on a loaded machine may fall between two frames: once more.
     const turn = async (done) => {
       for (let tries = 0; tries < 3; tries++) {
@@ -112,6 +114,10 @@ for (const [name, device] of Object.entries(DEVICES)) {
     await shows(b, 'menu');
     check(await b.run(() => document.fullscreenElement !== null), 'Back leaves the game, not full screen');
     check(await state(b) === 'playing', 'and the program runs on');
+    await tapon('full');
+    await until('the button leaves full screen', () => b.run(() =>
+      document.fullscreenElement === null && document.getElementById('full').textContent === 'Full screen'));
+    ok('the button leaves full screen');
   } finally {
     await b.close();
   }
