@@ -80,16 +80,17 @@ pkg-deps:
 test-deps:
 	$(call aptinstall,$(TEST_PKGS))
 
-# The benchmark: an optimised build of the game, run from here on SDL's
-# dummy drivers by tools/bench.c.
+# The benchmark: the game as built (Release), run from here on SDL's dummy
+# drivers by tools/bench/bench.c; then what each picture costs to draw.
 bench: deps
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build/bench -j$(JOBS) --target marrowick bench benchhooks player
-	./build/bench/tools/bench
+	cmake -S . -B build
+	cmake --build build -j$(JOBS) --target marrowick bench benchhooks player blitbench
+	./build/tools/bench/bench
+	SDL_VIDEODRIVER=dummy ./build/tools/bench/blitbench data/graphics/*.png
 
 # How many faults of src/ the tests catch: an hour, so never in make test.
 mutants: test-deps
-	/usr/bin/python3 tools/mutants.py
+	/usr/bin/python3 tools/mutants/mutants.py
 
 # The browser build: emcmake configures the same project for emscripten.
 # Debian's emscripten finds its node modules by NODE_PATH under a node
@@ -107,7 +108,7 @@ serve-web: web
 # counters and player linked in (build-web/bench), in the three engines.
 bench-web: web web-test-deps
 	$(EMENV) cmake --build build-web -j$(JOBS) --target marrowick-bench
-	node tools/benchweb.mjs
+	node tools/bench/benchweb.mjs
 
 web-deps:
 	$(call aptinstall,$(WEB_PKGS))
@@ -116,9 +117,9 @@ web-test-deps:
 	$(call aptinstall,$(WEB_TEST_PKGS))
 	cd tests/web && npm ci --ignore-scripts --no-audit --no-fund
 
-# Remakes every picture and sound in data/ from the sources in tools/.
+# Remakes every picture and sound in data/ from the sources in tools/media/.
 assets: asset-deps
-	/usr/bin/python3 tools/make_assets.py
+	/usr/bin/python3 tools/media/make_assets.py
 
 asset-deps:
 	$(call aptinstall,$(ASSET_PKGS))

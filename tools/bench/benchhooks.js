@@ -1,6 +1,6 @@
 // Linked only into the benchmark's copy of the browser build (make
-// bench-web), never into the site: what tools/benchweb.mjs reads, and a
-// player that plays as tools/player.c does for make bench.
+// bench-web), never into the site: what tools/bench/benchweb.mjs reads,
+// and a player that plays as tests/player/player.c does for make bench.
 //
 // The counters, which web/platform.js feeds through Turns.watch: frames
 // presented, and for each frame that began after a wait how late it began

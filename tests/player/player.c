@@ -2,9 +2,9 @@
  * (LD_PRELOAD), it learns the pictures as the game loads them, sees in the
  * game's blits where the meteors and the figure are, and presses and
  * releases keys in the array the game reads them from. Used by
- * tools/screenshots.sh and tests/e2e/loudness.sh (strike), the end-to-end
- * tests fuzzmedia.sh and longplay.sh (script), and make bench, whose
- * tools/benchhooks.c measures while this plays (bench).
+ * tools/media/screenshots.sh and tests/e2e/loudness.sh (strike), the
+ * end-to-end tests fuzzmedia.sh and longplay.sh (script), and make bench,
+ * whose tools/bench/benchhooks.c measures while this plays (bench).
  *
  * MARROWICK_PLAYER chooses how it plays:
  *   strike  every falling meteor drawn in the band: Z down at the next key

@@ -1,10 +1,10 @@
 """Pictures for Marrowick, drawn from code.
 
 Everything is drawn in float RGB(A) with numpy / PIL, then stored in the
-format that blits cheapest on the game's 16-bit screen (see blitbench.c):
-full-screen pages as 8-bit palette PNGs, solid sprites as palette PNGs with
-one transparent index (SDL_image turns that into a colorkey), soft sprites
-(glow, rain) as RGBA.
+format that blits cheapest on the game's 16-bit screen (see
+tools/bench/blitbench.c): full-screen pages as 8-bit palette PNGs, solid
+sprites as palette PNGs with one transparent index (SDL_image turns that
+into a colorkey), soft sprites (glow, rain) as RGBA.
 """
 import os
 

@@ -1,6 +1,6 @@
-/* What tools/player.c knows of the game it plays, for a tool preloaded beside
- * it (tools/benchhooks.c) to read through dlsym(RTLD_DEFAULT,
- * "marrowick_player"). */
+/* What tests/player/player.c knows of the game it plays, for a tool
+ * preloaded beside it (tools/bench/benchhooks.c) to read through
+ * dlsym(RTLD_DEFAULT, "marrowick_player"). */
 #pragma once
 
 #include <SDL.h>
