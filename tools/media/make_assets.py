@@ -14,12 +14,13 @@ sys.path.insert(0, HERE)
 
 import art  # noqa: E402
 import audio  # noqa: E402
+import icons  # noqa: E402
 
 
 def main():
     root = os.path.dirname(os.path.dirname(HERE))
     art.make_all(os.path.join(root, "data", "graphics"))
-    art.make_icons(os.path.join(root, "data", "icons"))
+    icons.make_icons(os.path.join(root, "data", "icons"))
     audio.make_all(os.path.join(root, "data", "sounds"))
 
 
