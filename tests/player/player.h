@@ -5,8 +5,15 @@
 
 #include <SDL.h>
 
-/* The pictures, in the game's own load order. */
-enum { s1, s2, menu, bg, char1, char2, meteor1, meteor2, hammer1, hammer2, gameover, rain, s3, pictures };
+#include "pictures.h"
+
+/* The pictures, in the game's own load order: meteor1 for meteor1.png. */
+enum {
+#define SLOT(name) name,
+    PICTURES(SLOT)
+#undef SLOT
+    pictures
+};
 
 struct player {
     SDL_Surface* picture[pictures];

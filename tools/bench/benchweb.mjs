@@ -1,5 +1,5 @@
 // The browser build's benchmark (make bench-web): the benchmark's copy of
-// the site (build-web/bench, with tools/bench/benchhooks.js linked in) from a
+// the site (build-web/bench, with tools/bench/benchhooks.js.in linked in) from a
 // local server, in headless Chromium and Firefox ESR and in WebKitGTK under
 // Xvfb. It prints the site's size, the times from loading to the start
 // screen and from the start press to the first title page, and over 10 s at

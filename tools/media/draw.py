@@ -1,20 +1,30 @@
 """The pictures' drawing helpers, and the game's numbers the art is built
-around."""
+around (read from src/ where the game has them)."""
 
 import os
+import re
 
 import numpy as np
 from PIL import Image, ImageDraw, ImageFilter, ImageFont, features
 
 W, H = 640, 480
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def game_constant(header, name):
+    """A number the game defines in one of its headers (src/), so that the
+    art follows the game rather than a copy of its numbers."""
+    with open(os.path.join(ROOT, "src", header)) as f:
+        return int(re.search(r"\b%s = (-?\d+);" % name, f.read()).group(1))
+
 
 # Where the game puts things; the art is built around these numbers.
 GROUND_Y = 458                     # first row of the road surface
 FIG_W, FIG_H = 28, 48              # figure at (75, 410): feet on row 457
 FIG_X, FIG_Y = 75, 410
 MET = 34                           # meteor sprite is MET x MET
-BAND_TOP = 385                     # meteor top edge may be struck from here...
-BAND_BOT = 405 + MET               # ...to here plus its body
+BAND_TOP = game_constant("hitband.h", "hitwindowtop")  # a meteor's top edge may be struck from here...
+BAND_BOT = game_constant("hitband.h", "hitwindowbottom") + MET  # ...to here plus its body
 FRAME_X, FRAME_Y = 597, 355
 FRAME_W, FRAME_H = W - FRAME_X, GROUND_Y - FRAME_Y
 HEAD_X, HEAD_UP, HEAD_DOWN = 608, 330, 378

@@ -212,7 +212,8 @@ def road(img, seed=5):
 
 def strike_band(img):
     """Glow where a meteor hangs while it can still be struck: its top edge
-    between 385 and 405, so its body fills BAND_TOP..BAND_BOT."""
+    from hitwindowtop to hitwindowbottom (src/hitband.h), so its body fills
+    BAND_TOP..BAND_BOT."""
     x1 = BAND_RIGHT
     y = np.arange(H, dtype=np.float32)[:, None]
     inside = ((y >= BAND_TOP) & (y < BAND_BOT)).astype(np.float32)
