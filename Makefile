@@ -40,17 +40,13 @@ endef
 .PHONY: run test check lint lint-deps check-deps build build-asan bench mutants deps test-deps install package pkg-deps assets asset-deps clean \
         web serve-web bench-web web-deps web-test-deps
 
-# Without a sound device the game ends at once, "OpenAudio: ..." on its
-# second line; it then starts again on SDL's silent driver, as the installed
-# launcher does. tee outlives a Ctrl-C, which the game takes as a quit.
+# The launcher as installed (into build/run), with this folder as the
+# player's: it plays data/ and options.txt from here, and starts the game
+# again silent without a sound device, as it does once installed.
 run: build
-	@{ ./build/marrowick; echo $$? >build/run.status; } | (trap '' INT; tee build/run.log); \
-	status=$$(cat build/run.status); \
-	if [ "$$status" = 1 ] && grep -q '^init SDL.OpenAudio: ' build/run.log; then \
-	  echo "marrowick: no sound device; starting without sound" >&2; \
-	  SDL_AUDIODRIVER=dummy exec ./build/marrowick; \
-	fi; \
-	exit "$$status"
+	@cmake --install build --prefix build/run >/dev/null
+	@mkdir -p build/run/home && ln -sfn "$(CURDIR)" build/run/home/marrowick
+	@XDG_DATA_HOME="$(CURDIR)/build/run/home" exec build/run/games/marrowick
 
 # The test packages come first, so that configuring finds GoogleTest. The
 # damaged media are played in the sanitizer tree only, where a bad read in a
@@ -73,7 +69,7 @@ check-deps:
 SHELL_SCRIPTS = $(shell git ls-files | xargs grep -lE '^\#! ?/(usr/)?bin/(env )?(ba)?sh' 2>/dev/null)
 lint: lint-deps
 	shellcheck $(SHELL_SCRIPTS)
-	NODE_PATH=/usr/share/nodejs eslint -f unix --ext .js,.mjs web tests tools
+	NODE_PATH=/usr/share/nodejs eslint -f unix --ext .js,.mjs web tests tools tools/bench/benchhooks.js.in
 
 lint-deps:
 	$(call aptinstall,$(LINT_PKGS))
@@ -102,16 +98,17 @@ pkg-deps:
 test-deps:
 	$(call aptinstall,$(TEST_PKGS))
 
-# The benchmark: an optimised build of the game, run from here on SDL's
-# dummy drivers by tools/bench.c.
+# The benchmark: the game as built (Release), run from here on SDL's dummy
+# drivers by tools/bench/bench.c; then what each picture costs to draw.
 bench: deps
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build/bench -j$(JOBS) --target marrowick bench benchhooks player
-	./build/bench/tools/bench
+	cmake -S . -B build
+	cmake --build build -j$(JOBS) --target marrowick bench benchhooks player blitbench
+	./build/tools/bench/bench
+	SDL_VIDEODRIVER=dummy ./build/tools/bench/blitbench data/graphics/*.png
 
 # How many faults of src/ the tests catch: an hour, so never in make test.
 mutants: test-deps
-	/usr/bin/python3 tools/mutants.py
+	/usr/bin/python3 tools/mutants/mutants.py
 
 # The browser build: emcmake configures the same project for emscripten.
 # Debian's emscripten finds its node modules by NODE_PATH under a node
@@ -129,7 +126,7 @@ serve-web: web
 # counters and player linked in (build-web/bench), in the three engines.
 bench-web: web web-test-deps
 	$(EMENV) cmake --build build-web -j$(JOBS) --target marrowick-bench
-	node tools/benchweb.mjs
+	node tools/bench/benchweb.mjs
 
 web-deps:
 	$(call aptinstall,$(WEB_PKGS))
@@ -138,9 +135,9 @@ web-test-deps:
 	$(call aptinstall,$(WEB_TEST_PKGS))
 	cd tests/web && npm ci --ignore-scripts --no-audit --no-fund
 
-# Remakes every picture and sound in data/ from the sources in tools/.
+# Remakes every picture and sound in data/ from the sources in tools/media/.
 assets: asset-deps
-	/usr/bin/python3 tools/make_assets.py
+	/usr/bin/python3 tools/media/make_assets.py
 
 asset-deps:
 	$(call aptinstall,$(ASSET_PKGS))

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "frame.h"
+#include "hitband.h"
 #include "media.h"
 #include "sprite.h"
 
@@ -17,8 +18,6 @@ const int startx = 75, starty = 410;  // pixels
 // Meteors.
 const int firstmeteorframe = 60;            // frames
 const int meteorstarty = -40;               // pixels
-const int hitwindowtop = 385;               // pixels; truncated y, inclusive
-const int hitwindowbottom = 405;            // pixels; below this a meteor is missed
 const int hitframes = 30;                   // frames a struck meteor shows its hit picture
 const int spawnstopx = 565;                 // pixels; from here on no meteor comes
 // Rows by difficulty. freq: highest speed-class draw (of 0..9) that still

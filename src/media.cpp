@@ -13,13 +13,9 @@ Mix_Music* music;
 int diff = 2;
 
 static const char* const imagefile[surfacenum] = {
-    "data/graphics/s1.png",       "data/graphics/s2.png",
-    "data/graphics/menu.png",     "data/graphics/bg.png",
-    "data/graphics/char1.png",    "data/graphics/char2.png",
-    "data/graphics/meteor1.png",  "data/graphics/meteor2.png",
-    "data/graphics/hammer1.png",  "data/graphics/hammer2.png",
-    "data/graphics/gameover.png", "data/graphics/rain.png",
-    "data/graphics/s3.png",
+#define GRAPHIC(name) "data/graphics/" #name ".png",
+    PICTURES(GRAPHIC)
+#undef GRAPHIC
 };
 
 static const char* const soundfile[chunknum] = {

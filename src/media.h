@@ -5,15 +5,18 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-const int surfacenum = 13;
-const int chunknum = 6;
+#include "pictures.h"
 
-// Picture slots. The load order is the slot order, which is why the third
-// title page sits last, behind all of the game's pictures.
+// Picture slots: pics1 for s1.png and so on, in the order of pictures.h.
 enum {
-    pics1, pics2, picmenu, picbg, picchar1, picchar2, picmeteor1, picmeteor2,
-    pichammer1, pichammer2, picgameover, picrain, pics3
+#define SLOT(name) pic##name,
+    PICTURES(SLOT)
+#undef SLOT
+    picturecount
 };
+
+const int surfacenum = picturecount;
+const int chunknum = 6;
 
 // Sound slots.
 enum { sndhammer, sndwrongjump, sndmissed, sndgameover, sndrain, sndheart };

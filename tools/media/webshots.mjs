@@ -3,7 +3,7 @@
 // phone in Chromium's emulation during a game (web-phone.png).
 import {execFileSync} from 'node:child_process';
 import path from 'node:path';
-import {ROOT, DEVICES, serve, open, begin, differs, press, until, sleep} from '../tests/web/lib.mjs';
+import {ROOT, DEVICES, serve, open, begin, differs, press, until, sleep} from '../../tests/web/lib.mjs';
 
 const server = await serve();
 async function shot(file, options, keys) {

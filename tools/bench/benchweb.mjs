@@ -1,5 +1,5 @@
 // The browser build's benchmark (make bench-web): the benchmark's copy of
-// the site (build-web/bench, with tools/benchhooks.js linked in) from a
+// the site (build-web/bench, with tools/bench/benchhooks.js.in linked in) from a
 // local server, in headless Chromium and Firefox ESR and in WebKitGTK under
 // Xvfb. It prints the site's size, the times from loading to the start
 // screen and from the start press to the first title page, and over 10 s at
@@ -14,7 +14,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import {ROOT, SITE, serve, open, state, until, sleep} from '../tests/web/lib.mjs';
+import {ROOT, SITE, serve, open, state, until, sleep} from '../../tests/web/lib.mjs';
 
 const files = fs.readdirSync(SITE).map((name) => fs.readFileSync(path.join(SITE, name)));
 const total = files.reduce((sum, data) => sum + data.length, 0);

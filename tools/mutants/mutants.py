@@ -10,7 +10,7 @@ until a test fails (the mutant is killed) or all pass (it survives). A test
 that fails is run once more, so that a test upset by a busy machine does not
 count as a kill. Only when asked: about an hour on two cores, not minutes.
 
-    tools/mutants.py [--count N] [--seed S] [--tree DIR] [--src DIR] [--list]
+    tools/mutants/mutants.py [--count N] [--seed S] [--tree DIR] [--src DIR] [--list]
 
 --tree: a copy of the project to run in (default: a fresh copy of this one
         in a scratch folder); its tests and tools are the suite under test.
@@ -28,7 +28,7 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))  # the top folder
 SEED = 14  # the mutants' seed, kept so that later runs draw the same set
 LEAVE_OUT = "media|package|web"
 

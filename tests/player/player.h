@@ -1,12 +1,19 @@
-/* What tools/player.c knows of the game it plays, for a tool preloaded beside
- * it (tools/benchhooks.c) to read through dlsym(RTLD_DEFAULT,
- * "marrowick_player"). */
+/* What tests/player/player.c knows of the game it plays, for a tool
+ * preloaded beside it (tools/bench/benchhooks.c) to read through
+ * dlsym(RTLD_DEFAULT, "marrowick_player"). */
 #pragma once
 
 #include <SDL.h>
 
-/* The pictures, in the game's own load order. */
-enum { s1, s2, menu, bg, char1, char2, meteor1, meteor2, hammer1, hammer2, gameover, rain, s3, pictures };
+#include "pictures.h"
+
+/* The pictures, in the game's own load order: meteor1 for meteor1.png. */
+enum {
+#define SLOT(name) name,
+    PICTURES(SLOT)
+#undef SLOT
+    pictures
+};
 
 struct player {
     SDL_Surface* picture[pictures];

@@ -2,7 +2,7 @@
 // game draws it (the IMG_Load result, never converted) onto a 640x480x16 screen?
 //
 // Build and run:
-//   cc tools/blitbench.c $(pkg-config --cflags --libs sdl SDL_image) -o /tmp/blitbench && SDL_VIDEODRIVER=dummy /tmp/blitbench data/graphics/*.png
+//   make bench, or after a build: SDL_VIDEODRIVER=dummy build/tools/bench/blitbench data/graphics/*.png
 
 #include <stdio.h>
 #include <string.h>

@@ -1,25 +1,26 @@
 #!/usr/bin/python3
 """Remake every picture, icon and sound under data/ from source.
 
-Run from the repository root:  /usr/bin/python3 tools/make_assets.py
+Run from the repository root:  /usr/bin/python3 tools/media/make_assets.py
 Output is deterministic: two runs give byte-identical files.
 """
 import os
 import sys
 
-sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
+sys.dont_write_bytecode = True  # keep tools/media/ free of __pycache__
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import art  # noqa: E402
 import audio  # noqa: E402
+import icons  # noqa: E402
 
 
 def main():
-    root = os.path.dirname(HERE)
+    root = os.path.dirname(os.path.dirname(HERE))
     art.make_all(os.path.join(root, "data", "graphics"))
-    art.make_icons(os.path.join(root, "data", "icons"))
+    icons.make_icons(os.path.join(root, "data", "icons"))
     audio.make_all(os.path.join(root, "data", "sounds"))
 
 

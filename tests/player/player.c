@@ -2,9 +2,9 @@
  * (LD_PRELOAD), it learns the pictures as the game loads them, sees in the
  * game's blits where the meteors and the figure are, and presses and
  * releases keys in the array the game reads them from. Used by
- * tools/screenshots.sh and tests/e2e/loudness.sh (strike), the end-to-end
- * tests fuzzmedia.sh and longplay.sh (script), and make bench, whose
- * tools/benchhooks.c measures while this plays (bench).
+ * tools/media/screenshots.sh and tests/e2e/loudness.sh (strike), the
+ * end-to-end tests fuzzmedia.sh and longplay.sh (script), and make bench,
+ * whose tools/bench/benchhooks.c measures while this plays (bench).
  *
  * MARROWICK_PLAYER chooses how it plays:
  *   strike  every falling meteor drawn in the band: Z down at the next key
@@ -36,6 +36,8 @@
 #endif
 #include "player.h"
 
+#include "hitband.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dlfcn.h>
@@ -61,8 +63,10 @@ static int displayup, chunks, due, holding, reads, wrongs;
 static unsigned seed = 1;
 
 static const char* const names[pictures] = {
-    "s1.png", "s2.png", "menu.png", "bg.png", "char1.png", "char2.png", "meteor1.png",
-    "meteor2.png", "hammer1.png", "hammer2.png", "gameover.png", "rain.png", "s3.png"};
+#define NAME(name) #name ".png",
+    PICTURES(NAME)
+#undef NAME
+};
 
 static int number(const char* name, int otherwise)
 {
@@ -196,7 +200,7 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
     REAL(SDL_UpperBlit);
     /* Read before the library clips the rectangle. */
     if (src && dstrect) {
-        if (src == p->picture[meteor1] && dstrect->y >= 385 && dstrect->y <= 405)
+        if (src == p->picture[meteor1] && dstrect->y >= hitwindowtop && dstrect->y <= hitwindowbottom)
             due = 1;
         if (src == p->picture[char1] || src == p->picture[char2])
             p->figurex = dstrect->x;
