@@ -45,7 +45,10 @@ Uint32 now() { return S.base + Uint32(S.us / 1000); }
 
 void tick() {
     S.us += 10;
-    if (++S.idle > 10000000) std::fprintf(stderr, "sdl_double: ten million calls without SDL_Flip\n"), std::abort();
+    if (++S.idle > 10000000) {
+        std::fprintf(stderr, "sdl_double: ten million calls without SDL_Flip\n");
+        std::abort();
+    }
 }
 
 // Logs "fn(a,b)", or "fn" without arguments.
@@ -95,9 +98,20 @@ void missing(const std::string& path) { S.missing.insert(path); }
 void fail(const std::string& fn) { S.failing.insert(fn); }
 void endchannel(int c) { S.playing[c] = false; }
 void endmusic() { S.music = false; }
-void pushrand(int v, bool forever) { forever ? void(S.forever = v) : S.rands.push_back(v); }
+void pushrand(int v, bool forever) {
+    if (forever)
+        S.forever = v;
+    else
+        S.rands.push_back(v);
+}
 void clearcalls() { S.log.clear(); }
-void forget() { S.log = std::vector<Call>(), S.draws = std::vector<Rec>(), S.framestart = std::vector<size_t>{0}, S.first = S.flips; }
+void forget() {
+    // Fresh vectors, not clear(): their memory has to go back too.
+    S.log = std::vector<Call>();
+    S.draws = std::vector<Rec>();
+    S.framestart = std::vector<size_t>{0};
+    S.first = S.flips;
+}
 
 std::vector<Draw> drawn(int flip, const std::string& image) {
     std::vector<Draw> out;
@@ -127,7 +141,8 @@ int SDL_Init(Uint32 flags) { call("SDL_Init", flags); return failed("SDL_Init") 
 void SDL_Quit(void) { call("SDL_Quit"); }
 char* SDL_GetError(void) {
     static char error[] = "no luck";
-    return tick(), error;
+    tick();
+    return error;
 }
 SDL_Surface* SDL_SetVideoMode(int w, int h, int bpp, Uint32 flags) {
     char hex[16];
@@ -139,7 +154,10 @@ void SDL_WM_SetCaption(const char* title, const char* icon) { call("SDL_WM_SetCa
 int SDL_ShowCursor(int toggle) { call("SDL_ShowCursor", toggle); return 1; }
 Uint8* SDL_GetKeyState(int*) { tick(); return S.keys; }
 Uint32 SDL_GetTicks(void) { tick(); return now(); }
-void SDL_Delay(Uint32 ms) { S.us += Uint64(ms) * 1000, call("SDL_Delay", ms); }
+void SDL_Delay(Uint32 ms) {
+    S.us += Uint64(ms) * 1000;
+    call("SDL_Delay", ms);
+}
 
 int SDL_PollEvent(SDL_Event* event) {
     tick();
@@ -155,10 +173,15 @@ int SDL_PollEvent(SDL_Event* event) {
     }
     if (S.onpoll) S.onpoll();
     if (S.flips >= S.maxflips) {
-        if (S.flips > S.maxflips + 10000)
-            std::fprintf(stderr, "sdl_double: still running 10000 frames after Escape and close\n"), std::abort();
+        if (S.flips > S.maxflips + 10000) {
+            std::fprintf(stderr, "sdl_double: still running 10000 frames after Escape and close\n");
+            std::abort();
+        }
         S.keys[SDLK_ESCAPE] = 1;
-        if (S.quitflip != S.flips) S.quits++, S.quitflip = S.flips;  // one per frame, so draining ends
+        if (S.quitflip != S.flips) {  // one per frame, so draining ends
+            S.quits++;
+            S.quitflip = S.flips;
+        }
     }
     if (!S.quits) return 0;
     S.quits--;
@@ -171,13 +194,15 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect*, SDL_Surface*, SDL_Rect* at) {
     if (!src) return -1;
     S.draws.push_back({at->x, at->y, Sint16(static_cast<char*>(static_cast<void*>(src)) - pool)});
     // The library writes the clipped rectangle back: the next blit must not trust it.
-    at->x = std::max<Sint16>(at->x, 0), at->y = std::max<Sint16>(at->y, 0);
+    at->x = std::max<Sint16>(at->x, 0);
+    at->y = std::max<Sint16>(at->y, 0);
     return 0;
 }
 
 int SDL_Flip(SDL_Surface*) {
     call("SDL_Flip");
-    S.flips++, S.idle = 0;
+    S.flips++;
+    S.idle = 0;
     S.framestart.push_back(S.draws.size());
     return 0;
 }
@@ -229,12 +254,19 @@ void Mix_FreeChunk(Mix_Chunk* chunk) { call("Mix_FreeChunk", name(chunk)); }
 void Mix_FreeMusic(Mix_Music* m) { call("Mix_FreeMusic", name(m)); }
 
 int rand(void) __THROW {
-    if (S.rands.empty()) return S.forever >= 0 ? S.forever : (S.seed = S.seed * 1103515245u + 12345u) >> 1;
+    if (S.rands.empty()) {
+        if (S.forever >= 0) return S.forever;
+        S.seed = S.seed * 1103515245u + 12345u;
+        return S.seed >> 1;
+    }
     int v = S.rands.front();
     S.rands.pop_front();
     return v;
 }
 void srand(unsigned seed) __THROW { log("srand", seed); S.seed = seed; }
-time_t time(time_t* t) __THROW { return t ? *t = 1000000000 : 1000000000; }
+time_t time(time_t* t) __THROW {
+    if (t) *t = 1000000000;
+    return 1000000000;
+}
 
 }  // extern "C"

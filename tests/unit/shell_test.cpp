@@ -1,21 +1,13 @@
-// The program shell: transcript, library order, fatal start-up, options.txt;
-// and the sprites every screen draws with.
-#include <SDL_image.h>
+// The program shell: transcript, library order, fatal start-up, options.txt.
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <set>
 
 #include "media.h"
 #include "sdl_double.h"
-#include "sprite.h"
 
 int marrowick_main(int, char*[]);
 
@@ -95,156 +87,47 @@ TEST_F(Shell, AFailedStartExitsWithStatus1AfterSayingWhyAndFreesNothing) {
     }
 }
 
+// options.txt: its first byte picks a window only if it is "w"; the next
+// byte is skipped, whatever it is; then a number in any of C's forms is the
+// difficulty if it is 1, 2 or 3, else 2 stays. No file, or one that cannot be
+// read, leaves both defaults.
 TEST_F(Shell, OptionsChooseAWindowByAFirstCharWAndADifficultyOnlyFrom1To3) {
+    using namespace std::string_literals;  // NUL bytes
     EXPECT_EQ(kStartDiff, 2);
-    struct { const char* text; bool window; int diff; } cases[] = {
-        {nullptr, false, 2}, {"", false, 2},        {"w\n1", true, 1},   {"W\n3", false, 3},
-        {"w3", true, 2},     {"w 0x3", true, 3},    {"\nw\n1", false, 1}, {"w\r\n3", true, 3},
-        {"w\n4", true, 2},   {"w\n0", true, 2},     {"w\n-1", true, 2},
-        {"w\n4294967297", true, 2}};  // 2^32 + 1: an int would wrap it to 1
+    auto windowed = [] { return sd::calls("SDL_SetVideoMode")[0].text == "SDL_SetVideoMode(640,480,16,0x40000001)"; };
+    struct { std::string text; bool window; int diff; } cases[] = {
+        {"", false, 2}, {"w", true, 2}, {"w\n1", true, 1}, {"w\n3\n", true, 3},
+        // the first byte
+        {"W\n3", false, 3}, {"\nw\n1", false, 1}, {"\0\n3"s, false, 3},
+        // the separator: any one byte, a digit or NUL too; white space after it goes
+        {"w3", true, 2}, {"w31", true, 1}, {"w\0" "3"s, true, 3}, {"w\r\n3\r\n", true, 3}, {"w\n\0" "3"s, true, 2},
+        // numbers out of 1..3, C's other forms, and ones an int would wrap to 1
+        {"w\n0", true, 2}, {"w\n4", true, 2}, {"w\n-1", true, 2}, {"w 0x3", true, 3}, {"w\n03", true, 3},
+        {"w\n4294967297", true, 2}, {"w\n-4294967295", true, 2}, {"w\n0x100000001", true, 2},
+        {"w\n18446744073709551617", true, 2}};  // 2^64 + 1
     for (auto& c : cases) {
-        if (c.text) std::ofstream("options.txt", std::ios::binary) << c.text;
+        std::ofstream("options.txt", std::ios::binary) << c.text;
         run();
         fs::remove("options.txt");
-        SCOPED_TRACE(c.text ? testing::PrintToString(std::string(c.text)) : "no file");
-        EXPECT_EQ(sd::calls("SDL_SetVideoMode")[0].text,
-                  c.window ? "SDL_SetVideoMode(640,480,16,0x40000001)" : "SDL_SetVideoMode(640,480,16,0xc0000001)");
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        EXPECT_EQ(windowed(), c.window);
         EXPECT_EQ(diff, c.diff);
     }
-}
-
-// The options file's rules, stated by hand: the first byte, whatever it is,
-// picks a window only if it is "w"; the second byte is skipped; then %i skips
-// white space (space, \t \n \v \f \r), takes one sign, and reads decimal
-// digits, or octal ones after a 0, or hex ones after 0x or 0X ("0x" alone is
-// 0). Only 1, 2 or 3 become the difficulty. Numbers beyond a long do not wrap:
-// glibc's scanf stores LONG_MAX or LONG_MIN (tried), both ignored like 4.
-struct Options { bool window; int diff; };
-Options rules(const std::string& s) {
-    Options o{!s.empty() && s[0] == 'w', 2};
-    size_t i = 2;
-    while (i < s.size() && s[i] != 0 && std::strchr(" \t\n\v\f\r", s[i])) ++i;
-    bool minus = i < s.size() && s[i] == '-';
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
-    long value = -1;  // no digit yet
-    int base = 10;
-    if (i < s.size() && s[i] == '0') {
-        value = 0, base = 8, ++i;
-        if (i < s.size() && (s[i] == 'x' || s[i] == 'X')) base = 16, ++i;
-    }
-    for (; i < s.size(); ++i) {
-        const char* d = std::strchr("0123456789abcdef", std::tolower(static_cast<unsigned char>(s[i])));
-        if (!s[i] || !d || d - "0123456789abcdef" >= base) break;
-        value = std::min(std::max(value, 0L) * base + (d - "0123456789abcdef"), 1000L);  // past 3 is past 3
-    }
-    if (!minus && value >= 1 && value <= 3) o.diff = value;
-    return o;
-}
-
-using Fuzz = Shell;
-
-// Seeded: random bytes, then the valid forms mangled: odd first bytes and
-// separators, white space, signs, bases, long and huge numbers, CR LF, NULs.
-TEST_F(Fuzz, OptionsFilesOfRandomOrMangledBytesGiveWhatTheRulesSay) {
-    std::mt19937 rng(20261207);
-    auto pick = [&rng](std::vector<std::string> v) { return v[rng() % v.size()]; };
-    auto bytes = [&rng](size_t n) { std::string s; while (s.size() < n) s += char(rng() % 256); return s; };
-    std::vector<std::string> cases;
-    for (int n = 0; n < 2000; ++n) cases.push_back(bytes(rng() % 65));
-    for (int n = 0; n < 3000; ++n) {
-        std::string digits;
-        for (int k = rng() % 24; k > 0; --k) digits += pick({"0", "1", "2", "3", "7", "8", "9", "a", "F", "x"});
-        std::string s = pick({"w", "w", "w", "W", "f", " ", "\n", std::string(1, 0), bytes(1)}) +
-                        pick({"\n", "\n", "\r", " ", "3", std::string(1, 0), bytes(1)}) +
-                        pick({"", "", " ", "\n", "\t\v\f", "\r\n", std::string(1, 0)}) + pick({"", "", "+", "-", "--"}) +
-                        pick({"", "", "0", "0x", "0X", "00", "0x0"}) +
-                        pick({"1", "2", "3", "4", "0", "3", digits, "9223372036854775807", "9223372036854775808",
-                              "18446744073709551619", "4294967297"}) +
-                        pick({"", "\n", "\r\n", std::string(1, 0) + "1", bytes(3)});
-        if (rng() % 4 == 0) s[rng() % s.size()] = char(rng() % 256);
-        cases.push_back(s);
-    }
-    std::fflush(stdout);
-    const int console = dup(1);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);  // the transcript, thousands of times over
-    close(null);
-    std::string wrong;  // the first file read against the rules
-    for (auto& text : cases) {
-        fs::remove("options.txt");  // a new file: rewriting one in place waits for the disk
-        std::ofstream("options.txt", std::ios::binary) << text;
-        sd::reset();
-        sd::atflip(0, sd::pushquit);
-        diff = 2;
-        marrowick_main(1, kArgs);
-        const Options want = rules(text);
-        const bool window = sd::calls("SDL_SetVideoMode")[0].text == "SDL_SetVideoMode(640,480,16,0x40000001)";
-        if (window != want.window || diff != want.diff) {
-            wrong = testing::PrintToString(text) + (window ? ": window" : ": full screen") + ", difficulty " +
-                    std::to_string(diff);
-            break;
-        }
-    }
-    std::fflush(stdout);
-    dup2(console, 1);
-    close(console);
-    EXPECT_EQ(wrong, "");
-    // No file to read: a folder in its place, a link to nowhere; and one that
-    // may not be read, which still is when the tests run as root.
-    for (auto put : {+[] { fs::create_directory("options.txt"); }, +[] { fs::create_symlink("nowhere", "options.txt"); }}) {
-        fs::remove("options.txt");
+    // None to read: no file, a folder in its place, a link to nowhere; and one
+    // that may not be read, which still is when the tests run as root.
+    auto none = +[] {}, folder = +[] { fs::create_directory("options.txt"); },
+         link = +[] { fs::create_symlink("nowhere", "options.txt"); }, locked = +[] {
+             std::ofstream("options.txt") << "w\n1";
+             chmod("options.txt", 0);
+         };
+    for (auto put : {none, folder, link, locked}) {
         put();
+        const bool readable = put == locked && std::ifstream("options.txt").is_open();
         run();
-        EXPECT_EQ(sd::calls("SDL_SetVideoMode")[0].text, "SDL_SetVideoMode(640,480,16,0xc0000001)");
-        EXPECT_EQ(diff, 2);
-    }
-    fs::remove("options.txt");
-    std::ofstream("options.txt") << "w\n1";
-    chmod("options.txt", 0);
-    const bool readable = std::ifstream("options.txt").is_open();
-    run();
-    EXPECT_EQ(diff, readable ? 1 : 2) << (readable ? "readable despite mode 000" : "unreadable");
-    std::cout << cases.size() << " options files; mode 000 " << (readable ? "still readable (root)\n" : "unreadable\n");
-}
-
-TEST(Sprite, PositionsAndBlitsTruncateTowardZero) {
-    sd::reset();
-    surface[picmeteor1] = IMG_Load("meteor1.png");
-    struct { int x, y; float dx, dy; int moves, wantx, wanty; } cases[] = {
-        {0, 0, -0.7f, 0, 1, 0, 0}, {13, -40, -0.1f, -0.5f, 1, 12, -40}, {0, 330, 0, -0.2f, 5, 0, 328},
-        {0, 330, 0, 0.2f, 5, 0, 331}};
-    for (auto& c : cases) {
-        CSprite s;
-        s.setSurface(picmeteor1), s.setxy(c.x, c.y);
-        for (int n = 0; n < c.moves; ++n) s.move(c.dx, c.dy);
-        s.blit();
-        s.blit();  // again, after the library's clipping rewrote the target
-        auto d = sd::drawn(0);
-        EXPECT_EQ((std::vector<int>{s.getx(), s.gety(), d.end()[-2].x, d.end()[-2].y, d.back().x, d.back().y}),
-                  (std::vector<int>{c.wantx, c.wanty, c.wantx, c.wanty, c.wantx, c.wanty}))
-            << "from " << c.x << "," << c.y << " moved " << c.moves << " times";
-    }
-}
-
-// A hop of speed s takes s steps right, in its frames (60 i + 60) / (s + 1),
-// two at once when due together, none from 580 on; it ends in frame 70.
-TEST(Sprite, AHopsStepsAreSpreadOverItsFirst60FramesAndStopAt580) {
-    auto upto = [](int n) { std::set<int> s; for (int d = 0; d < n; ++d) s.insert(d); return s; };
-    struct { int speed, x0; std::set<int> stepframes; int steps; } cases[] = {
-        {3, 75, {15, 30, 45}, 3}, {9, 75, {6, 12, 18, 24, 30, 36, 42, 48, 54}, 9}, {60, 75, upto(60), 60},
-        {63, 75, upto(60), 63}, {63, 564, upto(16), 17}, {3, 580, {}, 0}};  // 564: two steps due at 579, ends at 581
-    for (auto& c : cases) {
-        CPlayer p;  // as a strike in frame 100 starts it
-        p.setxy(c.x0, 410), p.setspeedmovst(c.speed, 100), p.setmoving(true);
-        std::vector<int> steps;
-        for (int d = 0; d <= 70; ++d) {
-            int x = p.getx();
-            p.forward(100 + d);
-            steps.insert(steps.end(), p.getx() - x, d);
-            EXPECT_EQ(p.getmoving(), d < 70);
-        }
-        EXPECT_EQ(std::set<int>(steps.begin(), steps.end()), c.stepframes) << "speed " << c.speed << " from " << c.x0;
-        EXPECT_EQ(int(steps.size()), c.steps) << "speed " << c.speed << " from " << c.x0;
+        fs::remove("options.txt");
+        SCOPED_TRACE(put == none ? "no file" : put == folder ? "folder" : put == link ? "dangling link" : "mode 000");
+        EXPECT_EQ(windowed(), readable);
+        EXPECT_EQ(diff, readable ? 1 : 2);
     }
 }
 
