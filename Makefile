@@ -55,10 +55,10 @@ test: lint test-deps web-test-deps build build-asan web
 	cd build && ctest --output-on-failure -LE media
 	cd build-asan && ctest --output-on-failure -L 'unit|dummy|fuzz|long' -LE xvfb
 
-# The inner loop: the rules frame by frame, the options files, start-up and
-# the mixer on SDL's dummy drivers; under a minute, no browser, no emscripten.
+# The inner loop: the rules frame by frame, start-up and the mixer on SDL's
+# dummy drivers; under a minute, no browser, no emscripten.
 check: check-deps build
-	cd build && ctest --output-on-failure -j$(JOBS) -L 'unit|fuzz|quick' -LE 'media|compat'
+	cd build && ctest --output-on-failure -j$(JOBS) -L 'unit|quick' -LE compat
 
 check-deps:
 	$(call aptinstall,$(CHECK_PKGS))
