@@ -1,7 +1,7 @@
 /* The pictures, data/graphics/NAME.png, in load order, which is also their
  * slot order: that is why the third title page sits last, behind all of the
  * game's pictures. Plain C too, for the player that the end-to-end tests
- * preload into the game (tests/player), which tells the pictures apart by
+ * preload into the game (tools/player), which tells the pictures apart by
  * the files they were loaded from. PICTURES(X) calls X(NAME) for each. */
 #pragma once
 

@@ -14,8 +14,8 @@ fi
 cd "$(dirname "${BASH_SOURCE[0]}")/../.." || exit 1
 M=${MARROWICK:-build/marrowick}
 [[ $M == /* ]] || M=$PWD/$M
-# The player preloaded into the program by the tests that play (tests/player).
-PLAYER=${PLAYER:-$(dirname "$M")/tests/player/player.so}
+# The player preloaded into the program by the tests that play (tools/player).
+PLAYER=${PLAYER:-$(dirname "$M")/tools/player/player.so}
 TMP=$(mktemp -d)
 # left: the session's processes but this script and the subshell asking.
 left() { local p; for p in $(pgrep -s $$); do [[ $p == "$$" || $p == "$BASHPID" ]] || echo "$p"; done; }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A whole game, played to its game over by the player (tests/player,
+# A whole game, played to its game over by the player (tools/player,
 # preloaded) striking every meteor, mixed in real time by the real mixer into SDL's disk audio file:
 # no sample clamped by the mixer, peak at or below -1 dBFS, sound in every
 # second of play. Difficulty 3 ends soonest (about 52 s); DIFF=1 or 2 measures

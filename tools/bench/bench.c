@@ -3,7 +3,7 @@
  * reads the shipped data/ and options.txt. It prints the start-up time, from
  * process start to "start game" on the transcript, and the peak resident
  * memory, then runs the game twice with benchhooks.c and the player
- * (tests/player/player.c) preloaded: once for the frame work on the player's fast
+ * (tools/player/player.c) preloaded: once for the frame work on the player's fast
  * clock, once for the pacer on the real clock. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE

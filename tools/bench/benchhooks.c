@@ -1,5 +1,5 @@
 /* Preloaded into the real game by bench.c (make bench), beside
- * tests/player/player.c, which plays (MARROWICK_PLAYER=bench): it turns the title
+ * tools/player/player.c, which plays (MARROWICK_PLAYER=bench): it turns the title
  * pages and strikes until the figure rests just past level 10, short of the
  * hammer, with meteors still coming and the rain pool full. This measures,
  * on the real clocks, and prints:
@@ -19,7 +19,7 @@
  *
  *   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_BENCH=work \
  *   MARROWICK_PLAYER=bench MARROWICK_FASTCLOCK=1 \
- *   LD_PRELOAD="build/tools/bench/libbenchhooks.so build/tests/player/player.so" \
+ *   LD_PRELOAD="build/tools/bench/libbenchhooks.so build/tools/player/player.so" \
  *   valgrind --tool=callgrind --collect-atstart=no build/marrowick */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
@@ -145,7 +145,7 @@ __attribute__((constructor)) static void mode(void)
     fast = getenv("MARROWICK_BENCH") && !strcmp(getenv("MARROWICK_BENCH"), "work");
     pl = dlsym(RTLD_DEFAULT, "marrowick_player");
     if (!pl) {
-        fprintf(stderr, "bench: no player preloaded (tests/player/player.c)\n");
+        fprintf(stderr, "bench: no player preloaded (tools/player/player.c)\n");
         exit(1);
     }
 }

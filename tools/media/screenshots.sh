@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Remakes the screenshots in docs/ by playing the real game under Xvfb: the
 # title pages by key presses, then a game played to its end by the perfect
-# player of tests/player striking every meteor.
+# player of tools/player striking every meteor.
 # Usage: tools/media/screenshots.sh (after a build)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -14,7 +14,7 @@ game=
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 DISPLAY=:$(cat "$work/display")
 export DISPLAY
-LD_PRELOAD=$PWD/build/tests/player/player.so MARROWICK_PLAYER=strike SDL_AUDIODRIVER=dummy ./build/marrowick >/dev/null &
+LD_PRELOAD=$PWD/build/tools/player/player.so MARROWICK_PLAYER=strike SDL_AUDIODRIVER=dummy ./build/marrowick >/dev/null &
 game=$!
 sleep 1.5
 win=$(xdotool search --name Marrowick | head -n 1)

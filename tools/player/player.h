@@ -1,4 +1,4 @@
-/* What tests/player/player.c knows of the game it plays, for a tool
+/* What tools/player/player.c knows of the game it plays, for a tool
  * preloaded beside it (tools/bench/benchhooks.c) to read through
  * dlsym(RTLD_DEFAULT, "marrowick_player"). */
 #pragma once
