@@ -61,10 +61,12 @@ try {
     const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
     check(installabilityErrors.length === 0, 'installs as an app: ' + JSON.stringify(installabilityErrors));
   }
-  // An active worker is what a later load goes through. This page may have
-  // no controller: Firefox at times does not claim a page that was reloaded
-  // while the worker installed.
+  // An active worker is what a later load goes through: the page's
+  // controller, or the registration's. Firefox at times does not claim a page
+  // that was reloaded while the worker installed, and after a game its
+  // registration may show no active worker while the controller is one.
   await until('the service worker active', () => b.run(async () =>
+    navigator.serviceWorker.controller?.state === 'activated' ||
     (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated'));
   await server.stop();
   await b.reload();
