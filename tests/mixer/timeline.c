@@ -63,6 +63,10 @@ int main(int argc, char* argv[])
         printf("cannot load the sounds: %s\n", Mix_GetError());
         return 1;
     }
+    /* SDL's dummy driver takes its first buffers at once, not at the pace
+     * of the sound: a sound played into them ends early. The timeline
+     * starts once they are played out. */
+    SDL_Delay(300);
     start = SDL_GetTicks();
 
     /* Channels, and volumes: more than 128 is 128, -1 only reads. */
