@@ -11,6 +11,10 @@ let server = await serve();
 const b = await open(name, {width: 1400, height: 1100});
 try {
   await b.goto(server.url);
+  // The worker installed first: in Firefox a reload while it installs may
+  // lose it, and the page then has none until the next visit.
+  await until('the service worker active', () => b.run(async () =>
+    (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated'));
   await b.run(() => localStorage.setItem('marrowick-difficulty', '7; drop'));
   await b.reload();
   await until('the start screen', async () => (await state(b)) === 'start');
@@ -52,6 +56,13 @@ try {
   await press(b, 'Escape');
   await until('the page says the game has ended', async () => (await state(b)) === 'ended');
   check(await b.run(() => !document.getElementById('again').hidden), 'and offers to play again');
+  // The worker a later load goes through: the page's controller, or the
+  // registration's active one. Asked while no program runs: in Firefox a
+  // running program's page turns can hold back the worker's news (seen as a
+  // worker stuck "activating", or none).
+  await until('the service worker active', () => b.run(async () =>
+    navigator.serviceWorker.controller?.state === 'activated' ||
+    (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated'));
   await b.run(() => document.getElementById('again').click());
   await shows(b, 's1');
   ok('played again');
@@ -61,13 +72,6 @@ try {
     const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
     check(installabilityErrors.length === 0, 'installs as an app: ' + JSON.stringify(installabilityErrors));
   }
-  // An active worker is what a later load goes through: the page's
-  // controller, or the registration's. Firefox at times does not claim a page
-  // that was reloaded while the worker installed, and after a game its
-  // registration may show no active worker while the controller is one.
-  await until('the service worker active', () => b.run(async () =>
-    navigator.serviceWorker.controller?.state === 'activated' ||
-    (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated'));
   await server.stop();
   await b.reload();
   await begin(b);
