@@ -30,6 +30,13 @@ mergeInto(LibraryManager.library, {
         return create.apply(Browser, arguments);
       };
       (Module['preloadPlugins'] = Module['preloadPlugins'] || []).unshift(Turns.picturePlugin);
+      // The program reads no mouse and no touch. SDL's listeners on the
+      // canvas would cancel every press on it, and a cancelled press gives
+      // a portal's frame no keyboard focus.
+      var receive = SDL.receiveEvent;
+      SDL.receiveEvent = function(event) {
+        if (!/^(mouse|touch|wheel|DOMMouseScroll)/.test(event.type)) return receive.call(SDL, event);
+      };
       var blit = SDL.blitSurface;
       SDL.blitSurface = function(src, srcrect, dst, dstrect, scale) {
         if (!scale && Screen.blit(src, srcrect, dst, dstrect)) return 0;
