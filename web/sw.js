@@ -5,9 +5,13 @@
 const CACHE = 'marrowick-@PROJECT_VERSION@';
 const FILES = ['./', '@SITELIST@'];
 
+// The page has put what it downloaded itself (the program and its data)
+// into the cache already; the rest the server is only asked whether it
+// changed, and on a first visit the browser's own cache has it.
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE)
-    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, {cache: 'reload'}))))
+    .then((cache) => Promise.all(FILES.map((file) => cache.match(file)
+      .then((hit) => hit || cache.add(new Request(file, {cache: 'no-cache'}))))))
     .then(() => self.skipWaiting()));
 });
 
@@ -20,7 +24,9 @@ self.addEventListener('activate', (event) => {
 
 self.addEventListener('fetch', (event) => {
   if (event.request.method !== 'GET') return;
+  // The page, under whatever name it was opened, is the one kept as ./.
+  const request = event.request.mode === 'navigate' ? './' : event.request;
   event.respondWith(caches.open(CACHE)
-    .then((cache) => cache.match(event.request, {ignoreSearch: true}))
+    .then((cache) => cache.match(request, {ignoreSearch: true}))
     .then((hit) => hit || fetch(event.request)));
 });
