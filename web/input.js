@@ -42,6 +42,10 @@ window.addEventListener('blur', () => {
   away = true;
 });
 window.addEventListener('focus', () => { away = false; });
+// Whether the last press was a pointer's: the game then takes the focus
+// without showing its ring, which a keyboard's player needs and others not.
+window.addEventListener('pointerdown', () => { marrowick.pointer = true; }, true);
+window.addEventListener('keydown', () => { marrowick.pointer = false; }, true);
 
 function keydown(event) {
   wake();

@@ -155,7 +155,7 @@ function run(module, audio) {
   module.FS.writeFile('/options.txt', 'w\n' + choice('difficulty') + '\n');
   show(null);
   $('loading').hidden = true;
-  $('canvas').focus({preventScroll: true});
+  givefocus();
   module.ccall('main', 'number', ['number', 'number'], [0, 0], {async: true}).then(ended, (error) => {
     if (error && error.name === 'ExitStatus') ended(error.status);
     else trouble(error);
@@ -182,6 +182,13 @@ function again() {
   begin();
 }
 
+// The game takes the keyboard's focus; its ring shows after a key, as on
+// the control the key pressed, not after a tap or a click.
+function givefocus() {
+  if (marrowick.pointer) document.activeElement.blur();
+  $('canvas').focus({preventScroll: true});
+}
+
 // Nobody sees a hidden page: the program stops, with its sound and its
 // clock, and waits on a cover. The press that ends the stop is the page's.
 function stophidden() {
@@ -198,7 +205,7 @@ function goon() {
   show(null);
   marrowick.audio.context.resume();
   marrowick.module.turns.go();
-  $('canvas').focus({preventScroll: true});
+  givefocus();
   return true;
 }
 document.addEventListener('visibilitychange', () => {
@@ -225,7 +232,7 @@ if (location.protocol === 'file:') {
   fail('This browser cannot run WebAssembly, which the game needs.');
 } else {
   files = fetchfiles();
-  files.catch(trouble);
+  files.then(() => { if (marrowick.state === 'start') say('The game is ready to play.'); }, trouble);
 }
 if (files && 'serviceWorker' in navigator && window.isSecureContext) {
   // The worker comes once the page has its files, and takes them from the

@@ -5,15 +5,19 @@
 import http from 'node:http';
 import net from 'node:net';
 import fs from 'node:fs';
+import crypto from 'node:crypto';
+import zlib from 'node:zlib';
 import path from 'node:path';
 import {spawn} from 'node:child_process';
+import {createRequire} from 'node:module';
 import puppeteer from 'puppeteer-core';
 import {Builder, Key} from 'selenium-webdriver';
 
 export const ROOT = path.resolve(import.meta.dirname, '../..');
 export const SITE = process.env.SITE || path.join(ROOT, 'build-web/site');
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
-  '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.data': 'application/octet-stream'};
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.data': 'application/octet-stream',
+  '.json': 'application/json'};
 
 export function ok(what) { console.log('ok: ' + what); }
 export function check(good, what) {
@@ -22,23 +26,71 @@ export function check(good, what) {
 }
 export const sleep = (ms) => new Promise((wake) => setTimeout(wake, ms));
 
-// A site on 127.0.0.1 at a free port. damage names a file inside
-// marrowick.data whose bytes are served as garbage.
-export async function serve({damage, site = SITE} = {}) {
-  const sockets = new Set();
+// The site at a free port of 127.0.0.1, served as portals' servers do: text
+// and the program gzipped, an ETag to revalidate by. damage names a file
+// inside marrowick.data whose bytes are served as garbage; link puts every
+// response on one shared link ({rate} bytes a second, each after {latency}
+// ms), as a phone's one connection; hold names a file that is sent only once
+// release() is called; extra maps paths to pages of the test's own, made
+// from the site's address. sent
+// counts the body bytes sent per file, size(file) and served give each
+// file's size as served and the whole site's.
+export async function serve({damage, site = SITE, link, hold, extra = {}} = {}) {
+  const files = new Map(), sent = {}, sockets = new Set(), sending = [];
+  let served = 0, held = [];
+  for (const name of fs.readdirSync(site)) {
+    const body = fs.readFileSync(path.join(site, name)), type = TYPES[path.extname(name)];
+    const zipped = /text|wasm|json/.test(type) ? zlib.gzipSync(body, {level: 9}) : null;
+    files.set('/' + name, {body, type, zipped, tag: `"${crypto.createHash('sha1').update(body).digest('hex')}"`});
+    served += (zipped || body).length;
+  }
+  // Round the link's budget among the responses under way, a slice each.
+  let last = 0;
+  const tick = () => {
+    const now = Date.now();
+    let budget = link.rate * (now - last) / 1000;
+    last = now;
+    while (budget >= 1 && sending.length) {
+      const item = sending.shift(), n = Math.min(Math.floor(budget), 1024, item.body.length - item.at);
+      item.response.write(item.body.subarray(item.at, item.at += n));
+      budget -= n;
+      if (item.at < item.body.length) sending.push(item);
+      else item.response.end();
+    }
+    if (sending.length) setTimeout(tick, 5);
+  };
+  const send = (response, body) => {
+    if (!link) return response.end(body);
+    sending.push({response, body, at: 0});
+    if (sending.length === 1) { last = Date.now(); setTimeout(tick, 5); }
+  };
   const server = http.createServer((request, response) => {
-    const url = new URL(request.url, 'http://x').pathname;
-    const file = path.join(site, url === '/' ? 'index.html' : path.normalize(url));
-    fs.readFile(file, (error, body) => {
-      if (error) return response.writeHead(404).end();
-      if (damage && url === '/marrowick.data') body = damaged(site, body, damage);
-      response.writeHead(200, {'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream'}).end(body);
-    });
+    const url = new URL(request.url, 'http://x').pathname, page = url === '/' ? '/index.html' : url;
+    const answer = () => {
+      if (extra[url]) return response.writeHead(200, {'Content-Type': 'text/html'}).end(extra[url](address));
+      const file = files.get(page);
+      if (!file) return response.writeHead(404).end();
+      if (request.headers['if-none-match'] === file.tag) return response.writeHead(304, {ETag: file.tag}).end();
+      let body = file.body;
+      if (damage && page === '/marrowick.data') body = damaged(site, body, damage);
+      const zip = file.zipped && /gzip/.test(request.headers['accept-encoding'] || '');
+      if (zip) body = file.zipped;
+      response.writeHead(200, {'Content-Type': file.type || 'application/octet-stream', 'Content-Length': body.length,
+        ETag: file.tag, ...(zip ? {'Content-Encoding': 'gzip', Vary: 'Accept-Encoding'} : {})});
+      sent[page] = (sent[page] || 0) + body.length;
+      send(response, body);
+    };
+    const go = () => (page === hold ? held.push(answer) : answer());
+    if (link) setTimeout(go, link.latency);
+    else go();
   });
   server.on('connection', (socket) => { sockets.add(socket); socket.on('close', () => sockets.delete(socket)); });
   await new Promise((done) => server.listen(0, '127.0.0.1', done));
+  const port = server.address().port, address = `http://127.0.0.1:${port}/`;
   return {
-    url: `http://127.0.0.1:${server.address().port}/`,
+    url: address, other: `http://localhost:${port}/`, sent, served,
+    size: (page) => (files.get(page).zipped || files.get(page).body).length,
+    release: () => { held.forEach((answer) => answer()); held = []; hold = null; },
     stop: () => new Promise((done) => { server.close(done); sockets.forEach((socket) => socket.destroy()); }),
   };
 }
@@ -67,16 +119,20 @@ export const DEVICES = {
 // console line is kept (the program's transcript comes as console lines):
 // puppeteer hears them, and in WebKit, whose WebDriver cannot, listeners
 // put in after each load keep them in the page.
-export async function open(name, {width = 1000, height = 800, device, before} = {}) {
-  return name === 'webkit' ? webkit(width, height, before) : puppet(name, width, height, device, before);
+// gamepads: Firefox with its own gamepad test service, which answers only in
+// the automation mode its own test harnesses run in.
+export async function open(name, {width = 1000, height = 800, device, before, gamepads} = {}) {
+  return name === 'webkit' ? webkit(width, height, before) : puppet(name, width, height, device, before, gamepads);
 }
 
-async function puppet(name, width, height, device, before) {
+async function puppet(name, width, height, device, before, gamepads) {
   const browser = await puppeteer.launch(name === 'firefox'
     ? {browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true,
       // No sound device here: the mock audio backend of Firefox's own tests
       // runs Web Audio on a clock of its own.
-      extraPrefsFirefox: {'media.cubeb.force_mock_context': true}}
+      extraPrefsFirefox: {'media.cubeb.force_mock_context': true, ...gamepads && {'dom.gamepad.test.enabled': true,
+        'security.turn_off_all_security_so_that_viruses_can_take_over_this_computer': true}},
+      env: {...process.env, ...gamepads && {MOZ_DISABLE_NONLOCAL_CONNECTIONS: '1'}}}
     : {executablePath: '/usr/bin/chromium', headless: true,
       args: [...(process.getuid() === 0 ? ['--no-sandbox'] : []), '--disable-background-networking',
         '--disable-component-update', '--no-first-run']});
@@ -161,7 +217,7 @@ async function webkit(width, height, before) {
     return answer ? answer.value : undefined;
   };
   const loaded = async () => { await run(listen); if (before) await run(new Function(before)); };
-  const keys = {Escape: Key.ESCAPE};
+  const keys = {Escape: Key.ESCAPE, Tab: Key.TAB, Enter: Key.ENTER, Shift: Key.SHIFT};
   const b = {
     name: 'webkit', driver,
     goto: async (url) => { await driver.get(url); await loaded(); },
@@ -225,6 +281,45 @@ export async function shows(b, name, spare = 0) {
   ok(`shows ${name}.png (${count} px off)`);
 }
 
+// Where to click an element of the page: its middle.
+export async function middle(b, id) {
+  return b.run((id) => {
+    const r = document.getElementById(id).getBoundingClientRect();
+    return [r.x + r.width / 2, r.y + r.height / 2];
+  }, id);
+}
+// What has the keyboard's focus, and what the page last said to a screen reader.
+export const focused = (b) => b.run(() => document.activeElement.id || document.activeElement.textContent);
+export const said = (b) => b.run(() => document.getElementById('say').textContent.trim());
+// Until the canvas stands still, or moves: two looks ms apart.
+export async function still(b, yes = true, ms = 600) {
+  await until(`the picture ${yes ? 'stands still' : 'moves'}`, async () => {
+    const first = await picture(b);
+    await sleep(ms);
+    return (await picture(b) === first) === yes;
+  });
+  ok(`the picture ${yes ? 'stands still' : 'moves'}`);
+}
+
+// The page hidden, or shown again, as when another tab comes to the front.
+export async function hide(b, hidden) {
+  await b.run((hidden) => {
+    Object.defineProperty(document, 'visibilityState', {configurable: true, get: () => hidden ? 'hidden' : 'visible'});
+    Object.defineProperty(document, 'hidden', {configurable: true, get: () => hidden});
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+}
+// axe-core with its default rules finds no violation (puppeteer's browsers:
+// it evaluates the library's source, which the page's policy does not see).
+const AXE = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+export async function axe(b, where) {
+  if (!b.page) return;
+  await b.page.evaluate(AXE);
+  const found = await b.run(async () => (await window.axe.run(document)).violations
+    .map((v) => `${v.id}: ${v.nodes.map((node) => node.target.join(' ')).join(', ')}`));
+  check(!found.length, `${where}: axe finds nothing` + found.map((v) => '\n  ' + v).join(''));
+}
+
 // Real key presses, held long enough for a frame to see them.
 export async function press(b, key) {
   await b.key(key, 'down');
@@ -263,7 +358,7 @@ export async function loudness(b) {
 export async function begin(b, url) {
   if (url) await b.goto(url);
   await until('the start screen', async () => (await state(b)) === 'start');
-  await b.click(500, 300);
+  await b.click(...await middle(b, 'play'));
   await shows(b, 's1');
   const blocked = await b.run(() => marrowick.blocked);
   if (blocked.length) throw new Error('FAIL: blocked by the page\'s policy: ' + blocked.join('; '));

@@ -1,0 +1,62 @@
+// A gamepad in Firefox, through Firefox's own gamepad test service, which
+// runs its real gamepad code: A starts the game from the start screen,
+// silent, since a gamepad's press lets no sound start, and the page says
+// how to have it; A turns the title pages; Start pauses and goes on; Back
+// leaves the game; a second pad, connected during a game, plays too; and a
+// key brings the sound.
+import {serve, open, until, shows, differs, still, sleep, ok} from './lib.mjs';
+
+const server = await serve();
+// Firefox under automation lets any page start sound: here, as browsers do
+// outside it, only a key or a press does.
+const b = await open('firefox', {gamepads: true, before: `
+  let gesture = false;
+  for (const type of ['keydown', 'pointerdown']) addEventListener(type, (e) => { gesture ||= e.isTrusted; }, true);
+  const resume = AudioContext.prototype.resume;
+  AudioContext.prototype.resume = function() { return gesture ? resume.call(this) : new Promise(() => {}); };
+  window.AudioContext = class extends AudioContext {
+    constructor(...options) { super(...options); if (!gesture) this.suspend(); }
+  };`});
+// Presses and lets go of a button of a pad, held long enough for a frame to see it.
+const button = async (pad, index) => {
+  for (const pressed of [true, false]) {
+    await b.run((pad, index, pressed) => window.service.newButtonEvent(pad, index, pressed, pressed), pad, index, pressed);
+    await sleep(150);
+  }
+};
+const pad = () => b.run(() => window.service.addGamepad('test pad', 'standard', '', 17, 4, 0, 0, 0));
+try {
+  await b.goto(server.url);
+  await until('the start screen', () => b.run(() => marrowick.state === 'start'));
+  await b.run(() => { window.service = navigator.requestGamepadServiceTest(); });
+  const first = await pad();
+  await button(first, 0);
+  await shows(b, 's1');
+  await until('the page to say how to have sound', () => b.run(() =>
+    !document.getElementById('soundnote').hidden && marrowick.audio.context.state !== 'running'));
+  ok('A on the start screen: the game starts, silent, and the page says how to have sound');
+  await sleep(300);  // the first page takes a key only after 200 ms
+  for (const page of ['s2', 's3', 'menu']) {
+    await button(first, 0);
+    await shows(b, page);
+  }
+  await button(first, 0);
+  await until('a game', async () => await differs(b, 'bg') < 20000);
+  await button(first, 9);
+  await still(b);
+  await button(first, 9);
+  await still(b, false);
+  ok('Start pauses, and goes on');
+  const second = await pad();
+  await button(second, 8);
+  await shows(b, 'menu');
+  ok('Back on a pad connected during the game: the menu page');
+  await b.key('x', 'down');
+  await b.key('x', 'up');
+  await until('sound after a key', () => b.run(() =>
+    marrowick.audio.context.state === 'running' && document.getElementById('soundnote').hidden));
+  ok('a key brings the sound');
+} finally {
+  await b.close();
+  await server.stop();
+}
