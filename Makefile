@@ -12,7 +12,7 @@ TEST_PKGS  = googletest libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils i
              python3-numpy vorbis-tools \
              $(PKG_PKGS) desktop-file-utils appstream lintian man-db libsdl1.2-compat \
              devscripts diffoscope-minimal
-ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools
+ASSET_PKGS = python3-pil python3-numpy fonts-dejavu-core sox libsox-fmt-all vorbis-tools advancecomp zopfli
 WEB_PKGS   = emscripten libstb-dev
 # The browser tests' browsers (WebKitGTK's comes with its WebDriver, and
 # needs an X server), and npm unless a node of its own brings one.

@@ -15,12 +15,17 @@ sys.path.insert(0, HERE)
 import art  # noqa: E402
 import audio  # noqa: E402
 import icons  # noqa: E402
+import pngpack  # noqa: E402
 
 
 def main():
     root = os.path.dirname(os.path.dirname(HERE))
-    art.make_all(os.path.join(root, "data", "graphics"))
-    icons.make_icons(os.path.join(root, "data", "icons"))
+    graphics = os.path.join(root, "data", "graphics")
+    icon_dir = os.path.join(root, "data", "icons")
+    art.make_all(graphics)
+    icons.make_icons(icon_dir)
+    pngpack.pack_all(graphics)
+    pngpack.pack_all(icon_dir)
     audio.make_all(os.path.join(root, "data", "sounds"))
 
 
