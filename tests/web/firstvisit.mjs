@@ -4,17 +4,16 @@
 // page. Then every file of the site has been sent once, the worker's
 // install included, and all that was sent is at most 1.1 times the site as
 // served.
-import {serve, open, until, shows, press, middle, check, ok} from './lib.mjs';
+import {serve, open, startscreen, until, shows, press, middle, check, ok} from './lib.mjs';
 
 const server = await serve({hold: '/marrowick.data'});
 const b = await open('chromium');
 try {
-  await b.goto(server.url);
-  await until('the start screen', () => b.run(() => marrowick.state === 'start'));
+  await startscreen(b, server.url);
   await press(b, '3');
   check(await b.run(() => document.querySelector('[data-level="3"]').getAttribute('aria-pressed')) === 'true' &&
     !('/marrowick.data' in server.sent), 'the start screen before the data: 3 is chosen');
-  await b.click(...await middle(b, 'play'));
+  await b.click(...await middle(b, '#play'));
   await until('the progress', () => b.run(() => marrowick.state === 'waiting' &&
     document.getElementById('progress').getClientRects().length > 0));
   ok('a tap shows the progress');

@@ -4,7 +4,7 @@
 // how to have it; A turns the title pages; Start pauses and goes on; Back
 // leaves the game; a second pad, connected during a game, plays too; and a
 // key brings the sound.
-import {serve, open, until, shows, differs, still, sleep, ok} from './lib.mjs';
+import {serve, open, startscreen, togame, until, shows, still, sleep, ok} from './lib.mjs';
 
 const server = await serve();
 // Firefox under automation lets any page start sound: here, as browsers do
@@ -26,8 +26,7 @@ const button = async (pad, index) => {
 };
 const pad = () => b.run(() => window.service.addGamepad('test pad', 'standard', '', 17, 4, 0, 0, 0));
 try {
-  await b.goto(server.url);
-  await until('the start screen', () => b.run(() => marrowick.state === 'start'));
+  await startscreen(b, server.url);
   await b.run(() => { window.service = navigator.requestGamepadServiceTest(); });
   const first = await pad();
   await button(first, 0);
@@ -36,12 +35,7 @@ try {
     !document.getElementById('soundnote').hidden && marrowick.audio.context.state !== 'running'));
   ok('A on the start screen: the game starts, silent, and the page says how to have sound');
   await sleep(300);  // the first page takes a key only after 200 ms
-  for (const page of ['s2', 's3', 'menu']) {
-    await button(first, 0);
-    await shows(b, page);
-  }
-  await button(first, 0);
-  await until('a game', async () => await differs(b, 'bg') < 20000);
+  await togame(b, () => button(first, 0));
   await button(first, 9);
   await still(b);
   await button(first, 9);

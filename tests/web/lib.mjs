@@ -28,15 +28,14 @@ export const sleep = (ms) => new Promise((wake) => setTimeout(wake, ms));
 
 // The site at a free port of 127.0.0.1, served as portals' servers do: text
 // and the program gzipped, an ETag to revalidate by. damage names a file
-// inside marrowick.data whose bytes are served as garbage; link puts every
-// response on one shared link ({rate} bytes a second, each after {latency}
-// ms), as a phone's one connection; hold names a file that is sent only once
-// release() is called; extra maps paths to pages of the test's own, made
-// from the site's address. sent
-// counts the body bytes sent per file, size(file) and served give each
-// file's size as served and the whole site's.
-export async function serve({damage, site = SITE, link, hold, extra = {}} = {}) {
-  const files = new Map(), sent = {}, sockets = new Set(), sending = [];
+// inside marrowick.data whose bytes are served as garbage; hold a file sent
+// only once release() is called; extra maps paths to pages of the test's
+// own, made from the site's address; link ({wait, send}) shapes the
+// answers, as the benchmark's phone link does. sent counts the body bytes
+// sent per file; size(file) and served give a file's size as served and the
+// whole site's.
+export async function serve({damage, site = SITE, hold, extra = {}, link} = {}) {
+  const files = new Map(), sent = {}, sockets = new Set();
   let served = 0, held = [];
   for (const name of fs.readdirSync(site)) {
     const body = fs.readFileSync(path.join(site, name)), type = TYPES[path.extname(name)];
@@ -44,26 +43,7 @@ export async function serve({damage, site = SITE, link, hold, extra = {}} = {}) 
     files.set('/' + name, {body, type, zipped, tag: `"${crypto.createHash('sha1').update(body).digest('hex')}"`});
     served += (zipped || body).length;
   }
-  // Round the link's budget among the responses under way, a slice each.
-  let last = 0;
-  const tick = () => {
-    const now = Date.now();
-    let budget = link.rate * (now - last) / 1000;
-    last = now;
-    while (budget >= 1 && sending.length) {
-      const item = sending.shift(), n = Math.min(Math.floor(budget), 1024, item.body.length - item.at);
-      item.response.write(item.body.subarray(item.at, item.at += n));
-      budget -= n;
-      if (item.at < item.body.length) sending.push(item);
-      else item.response.end();
-    }
-    if (sending.length) setTimeout(tick, 5);
-  };
-  const send = (response, body) => {
-    if (!link) return response.end(body);
-    sending.push({response, body, at: 0});
-    if (sending.length === 1) { last = Date.now(); setTimeout(tick, 5); }
-  };
+  const {wait, send} = link || {wait: (go) => go(), send: (response, body) => response.end(body)};
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://x').pathname, page = url === '/' ? '/index.html' : url;
     const answer = () => {
@@ -80,9 +60,7 @@ export async function serve({damage, site = SITE, link, hold, extra = {}} = {}) 
       sent[page] = (sent[page] || 0) + body.length;
       send(response, body);
     };
-    const go = () => (page === hold ? held.push(answer) : answer());
-    if (link) setTimeout(go, link.latency);
-    else go();
+    wait(() => (page === hold ? held.push(answer) : answer()));
   });
   server.on('connection', (socket) => { sockets.add(socket); socket.on('close', () => sockets.delete(socket)); });
   await new Promise((done) => server.listen(0, '127.0.0.1', done));
@@ -282,11 +260,11 @@ export async function shows(b, name, spare = 0) {
 }
 
 // Where to click an element of the page: its middle.
-export async function middle(b, id) {
-  return b.run((id) => {
-    const r = document.getElementById(id).getBoundingClientRect();
+export async function middle(b, selector) {
+  return b.run((selector) => {
+    const r = document.querySelector(selector).getBoundingClientRect();
     return [r.x + r.width / 2, r.y + r.height / 2];
-  }, id);
+  }, selector);
 }
 // What has the keyboard's focus, and what the page last said to a screen reader.
 export const focused = (b) => b.run(() => document.activeElement.id || document.activeElement.textContent);
@@ -355,10 +333,23 @@ export async function loudness(b) {
 }
 
 // Starts the program from the start screen with a click, as a player does.
-export async function begin(b, url) {
+// The start screen, after loading url if given.
+export async function startscreen(b, url) {
   if (url) await b.goto(url);
   await until('the start screen', async () => (await state(b)) === 'start');
-  await b.click(...await middle(b, 'play'));
+}
+// From the first title page on to a game, a press (Z unless told) a page.
+export async function togame(b, next = () => press(b, 'z')) {
+  for (const page of ['s2', 's3', 'menu']) {
+    await next();
+    await shows(b, page);
+  }
+  await next();
+  await until('a game over the background', async () => await differs(b, 'bg') < 20000);
+}
+export async function begin(b, url) {
+  await startscreen(b, url);
+  await b.click(...await middle(b, '#play'));
   await shows(b, 's1');
   const blocked = await b.run(() => marrowick.blocked);
   if (blocked.length) throw new Error('FAIL: blocked by the page\'s policy: ' + blocked.join('; '));

@@ -5,7 +5,7 @@
 // Then the choices kept over a reload, a bad stored difficulty, the canvas
 // scaled to the window, a tap, a reload offline and a damaged sound. No page
 // error anywhere, and nothing blocked by the page's policy.
-import {serve, open, begin, state, until, shows, differs, press, still, middle, focused, said, loudness, hide, axe,
+import {serve, open, begin, startscreen, state, until, shows, differs, press, still, middle, focused, said, loudness, hide, axe,
   sleep, check, ok} from './lib.mjs';
 
 const name = process.argv[2];
@@ -15,8 +15,7 @@ const pressed = (selector) => b.run((selector) => document.querySelector(selecto
 const program = () => b.run(() => ({options: marrowick.module.FS.readFile('/options.txt', {encoding: 'utf8'}),
   music: marrowick.module.mixer.playing(marrowick.module.mixer.music)}));
 try {
-  await b.goto(server.url);
-  await until('the start screen', async () => (await state(b)) === 'start');
+  await startscreen(b, server.url);
   check(await focused(b) === 'play', 'the start screen: Play has the focus');
   await axe(b, 'the start screen');
   await press(b, 'Tab');
@@ -88,19 +87,19 @@ try {
 
   await press(b, 'm');
   await b.reload();
-  await until('the start screen', async () => (await state(b)) === 'start');
+  await startscreen(b);
   check(await pressed('[data-level="1"]') === 'true' && await pressed('#start .sound') === 'false',
     'a reload keeps difficulty 1 and the sound off');
   await b.run(() => localStorage.setItem('marrowick-difficulty', '7; drop'));
   await b.reload();
-  await until('the start screen', async () => (await state(b)) === 'start');
+  await startscreen(b);
   check(await pressed('[data-level="2"]') === 'true', 'a stored difficulty of "7; drop" shows as 2');
   const width = () => b.run(() => document.getElementById('canvas').getBoundingClientRect().width);
   check(await width() === 1280, 'in a 1400x1100 window the canvas shows at twice its size');
   await b.size(700, 600);
   await until('the canvas at its own size in a 700x600 window', async () => await width() === 640);
   ok('and at its own size once the window is 700x600');
-  await b.click(...await middle(b, 'play'));
+  await b.click(...await middle(b, '#play'));
   await shows(b, 's1');
   check((await program()).options === 'w\n2\n', 'and reaches the game as difficulty 2');
 

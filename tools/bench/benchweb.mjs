@@ -33,10 +33,36 @@ import {ROOT, SITE, DEVICES, serve, open, state, until, sleep} from '../../tests
 const parts = process.argv.slice(2);
 const want = (part) => !parts.length || parts.includes(part);
 const LINK = {rate: 200000, latency: 150};
+// One link for every response, as a phone's: each waits the latency, then
+// the rate is shared round among the responses under way, a slice each.
+function phonelink({rate, latency}) {
+  const sending = [];
+  let last = 0;
+  const tick = () => {
+    const now = Date.now();
+    let budget = rate * (now - last) / 1000;
+    last = now;
+    while (budget >= 1 && sending.length) {
+      const item = sending.shift(), n = Math.min(Math.floor(budget), 1024, item.body.length - item.at);
+      item.response.write(item.body.subarray(item.at, item.at += n));
+      budget -= n;
+      if (item.at < item.body.length) sending.push(item);
+      else item.response.end();
+    }
+    if (sending.length) setTimeout(tick, 5);
+  };
+  return {
+    wait: (go) => setTimeout(go, latency),
+    send: (response, body) => {
+      sending.push({response, body, at: 0});
+      if (sending.length === 1) { last = Date.now(); setTimeout(tick, 5); }
+    },
+  };
+}
 const kb = (bytes) => (bytes / 1000).toFixed(1) + ' KB';
 
 if (want('firstvisit')) {
-  const server = await serve({link: LINK});
+  const server = await serve({link: phonelink(LINK)});
   const b = await open('chromium', {device: DEVICES.phone, before: `
     addEventListener('pointerdown', () => { window.tapped = performance.now(); }, true);`});
   const cdp = await b.cdp();
