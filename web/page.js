@@ -33,12 +33,15 @@ const CHOICES = {
   difficulty: {key: 'marrowick-difficulty', values: ['1', '2', '3'], otherwise: '@DEFAULTDIFFICULTY@'},
   sound: {key: 'marrowick-sound', values: ['on', 'off'], otherwise: 'on'},
 };
+// What this visit chose holds where the browser keeps nothing.
+const chosen = {};
 function choice(name) {
-  let value = null;
-  try { value = localStorage.getItem(CHOICES[name].key); } catch (e) { /* storage refused */ }
+  let value = chosen[name] || null;
+  try { value = value || localStorage.getItem(CHOICES[name].key); } catch (e) { /* storage refused */ }
   return CHOICES[name].values.includes(value) ? value : CHOICES[name].otherwise;
 }
 function keep(name, value) {
+  chosen[name] = value;
   try { localStorage.setItem(CHOICES[name].key, value); } catch (e) { /* storage refused */ }
 }
 

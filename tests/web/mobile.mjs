@@ -119,11 +119,14 @@ for (const [name, device] of Object.entries(DEVICES)) {
 }
 
 {
-  // An iPhone before iOS 18.4: no element full screen, and no Ogg Vorbis
-  // decoder. The page offers the Home Screen instead; the program decodes
-  // every sound itself; an error from elsewhere and a failing button leave
-  // play alone.
+  // An iPhone before iOS 18.4, in a private window: no element full
+  // screen, no Ogg Vorbis decoder, no storage and no service worker. The
+  // page offers the Home Screen instead; the program decodes every sound
+  // itself; the sound switch still holds; an error from elsewhere and a
+  // failing button leave play alone.
   const b = await open('chromium', {device: DEVICES.phone, before: `
+    Storage.prototype.setItem = () => { throw new DOMException('No storage', 'QuotaExceededError'); };
+    ServiceWorkerContainer.prototype.register = () => Promise.reject(new DOMException('No', 'SecurityError'));
     delete Element.prototype.requestFullscreen;
     delete Element.prototype.webkitRequestFullscreen;
     Object.defineProperty(Document.prototype, 'fullscreenEnabled', {get: () => false});
@@ -147,6 +150,9 @@ for (const [name, device] of Object.entries(DEVICES)) {
     await togame(b);
     await sleep(1000);
     check(await loudness(b) > -50, 'music and rain play, decoded by the program');
+    await press(b, 'm');
+    await sleep(300);
+    check(await loudness(b) === -Infinity, 'and M turns them off, with no storage');
   } finally {
     await b.close();
   }
