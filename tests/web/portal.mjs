@@ -40,6 +40,7 @@ try {
   await game.run(() => { window.sent = []; marrowick.keys.addEventListener('keydown', (e) => window.sent.push(e.keyCode)); });
   const backin = async (what) => {
     await b.click(50, 50);
+    await until('the portal\'s page to have the keys', () => game.run(() => !document.hasFocus()));
     await b.click(350, 300);
     check((await game.run(() => window.sent)).length === 0, `${what}: a click on the portal and back is no key to the game`);
   };
