@@ -185,8 +185,7 @@ function again() {
 // The game takes the keyboard's focus; its ring shows after a key, as on
 // the control the key pressed, not after a tap or a click.
 function givefocus() {
-  if (marrowick.pointer) document.activeElement.blur();
-  $('canvas').focus({preventScroll: true});
+  $('canvas').focus({preventScroll: true, focusVisible: !marrowick.pointer});
 }
 
 // Nobody sees a hidden page: the program stops, with its sound and its
