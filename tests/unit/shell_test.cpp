@@ -8,8 +8,8 @@
 
 #include "media.h"
 #include "sdl_double.h"
+#include "shell.h"
 
-int marrowick_main(int, char*[]);
 
 namespace {
 
@@ -24,8 +24,6 @@ const std::string kLoaded = "\ninit SDL...done\nloading graphics...done\nloading
 // The program's own start value, read before any run: every run here sets
 // diff back to 2 itself, as a process would start with it.
 const int kStartDiff = diff;
-char kName[] = "marrowick";
-char* kArgs[] = {kName, nullptr};
 
 // Runs in a directory of its own, where options.txt is read; every run closes
 // the window on the first title page.
@@ -43,7 +41,7 @@ protected:
         for (auto& m : missing) sd::missing(m);
         diff = 2;
         testing::internal::CaptureStdout();
-        EXPECT_EQ(marrowick_main(1, kArgs), 0);
+        EXPECT_EQ(marrowick(), 0);
         return testing::internal::GetCapturedStdout();
     }
 };
@@ -82,7 +80,7 @@ TEST_F(Shell, AFailedStartExitsWithStatus1AfterSayingWhyAndFreesNothing) {
         sd::reset();
         sd::fail(c.fn);
         std::fflush(stdout);
-        EXPECT_EXIT((dup2(2, 1), marrowick_main(1, kArgs)), testing::ExitedWithCode(1),  // death tests read stderr
+        EXPECT_EXIT((dup2(2, 1), marrowick()), testing::ExitedWithCode(1),  // death tests read stderr
                     testing::AllOf(testing::EndsWith(c.tail), testing::Not(HasSubstr("free data"))));
     }
 }
