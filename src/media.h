@@ -7,19 +7,12 @@
 
 #include "pictures.h"
 
-// Picture slots: pics1 for s1.png and so on, in the order of pictures.h.
-enum {
-#define SLOT(name) pic##name,
-    PICTURES(SLOT)
-#undef SLOT
-    picturecount
-};
+// The sound slots of chunk, in load order: slot sndNAME holds
+// data/sounds/NAME.ogg (the files are listed in media.cpp).
+enum { sndhammer, sndwrongjump, sndmissed, sndgameover, sndrain, sndheart, soundcount };
 
 const int surfacenum = picturecount;
-const int chunknum = 6;
-
-// Sound slots.
-enum { sndhammer, sndwrongjump, sndmissed, sndgameover, sndrain, sndheart };
+const int chunknum = soundcount;
 
 // Channels 0 and 1 are reserved, so a play on channel -1 never takes them.
 const int rainchannel = 0;

@@ -88,7 +88,7 @@ __attribute__((noinline)) static void floorsample(SDL_Surface* screen, struct wo
     }
     SDL_Rect at = {0, 0, 0, 0};
     begin();
-    blit(pl->picture[bg], NULL, screen, &at);
+    blit(pl->picture[picbg], NULL, screen, &at);
     flip(screen);
     end(w, i);
 }
@@ -192,8 +192,8 @@ int SDL_PollEvent(SDL_Event* event)
 int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect)
 {
     NEXT(SDL_UpperBlit);
-    drops += src && src == pl->picture[rain];
-    meteors += src && (src == pl->picture[meteor1] || src == pl->picture[meteor2]);
+    drops += src && src == pl->picture[picrain];
+    meteors += src && (src == pl->picture[picmeteor1] || src == pl->picture[picmeteor2]);
     return next(src, srcrect, dst, dstrect);
 }
 

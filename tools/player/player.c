@@ -59,14 +59,8 @@ static enum { strike, script, bench } policy;
 static int fastclock, wantgames = 1, wantframes = 1000;
 static pthread_t mainthread;
 static Uint64 clockms;
-static int displayup, chunks, due, holding, reads, wrongs;
+static int displayup, pictures, chunks, due, holding, reads, wrongs;
 static unsigned seed = 1;
-
-static const char* const names[pictures] = {
-#define NAME(name) #name ".png",
-    PICTURES(NAME)
-#undef NAME
-};
 
 static int number(const char* name, int otherwise)
 {
@@ -121,10 +115,8 @@ SDL_Surface* IMG_Load(const char* file)
 {
     REAL(IMG_Load);
     SDL_Surface* s = real(file);
-    const char* name = strrchr(file, '/') ? strrchr(file, '/') + 1 : file;
-    for (int i = 0; i < pictures; i++)
-        if (!strcmp(name, names[i]))
-            p->picture[i] = s;
+    if (pictures < picturecount)  /* loaded once, in slot order */
+        p->picture[pictures++] = s;
     return s;
 }
 
@@ -200,9 +192,9 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
     REAL(SDL_UpperBlit);
     /* Read before the library clips the rectangle. */
     if (src && dstrect) {
-        if (src == p->picture[meteor1] && dstrect->y >= hitwindowtop && dstrect->y <= hitwindowbottom)
+        if (src == p->picture[picmeteor1] && dstrect->y >= hitwindowtop && dstrect->y <= hitwindowbottom)
             due = 1;
-        if (src == p->picture[char1] || src == p->picture[char2])
+        if (src == p->picture[picchar1] || src == p->picture[picchar2])
             p->figurex = dstrect->x;
     }
     return real(src, srcrect, dst, dstrect);

@@ -7,16 +7,8 @@
 
 #include "pictures.h"
 
-/* The pictures, in the game's own load order: meteor1 for meteor1.png. */
-enum {
-#define SLOT(name) name,
-    PICTURES(SLOT)
-#undef SLOT
-    pictures
-};
-
 struct player {
-    SDL_Surface* picture[pictures];
+    SDL_Surface* picture[picturecount];  /* by the game's slots (pictures.h) */
     int ingame;   /* from a game's set-up to its end */
     int games;    /* games ended so far */
     int frames;   /* flips of the current game */
