@@ -10,7 +10,7 @@ SDL_Surface* surface[surfacenum];
 SDL_Surface* screen;
 Mix_Chunk* chunk[chunknum];
 Mix_Music* music;
-int diff = 2;
+int diff = defaultdiff;
 
 // In slot order (pictures.h, media.h).
 static const char* const imagefile[surfacenum] = {

@@ -23,7 +23,10 @@ extern SDL_Surface* surface[surfacenum];
 extern SDL_Surface* screen;
 extern Mix_Chunk* chunk[chunknum];
 extern Mix_Music* music;
-extern int diff;  // 1, 2 or 3; fixed before the first game
+// The difficulty of every game, 1, 2 or 3: defaultdiff unless options.txt
+// names another, and fixed before the first game.
+extern int diff;
+const int defaultdiff = 2;
 
 void load();
 void free();

@@ -13,7 +13,7 @@ int marrowick()
     // options.txt: "w" for a window, one separator, then the difficulty.
     // Every field is optional and keeps its default when missing.
     char windowmode = 'f';
-    long difficulty = 2;  // read as long: an oversized number must not overflow an int
+    long difficulty = defaultdiff;  // read as long: an oversized number must not overflow an int
     FILE* fleioptions = fopen("options.txt", "r");
     if (fleioptions) {
         // A read that finds nothing leaves its default: the counts are not needed.
