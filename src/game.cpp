@@ -7,13 +7,13 @@
 #include "frame.h"
 #include "hitband.h"
 #include "media.h"
+#include "scene.h"
 #include "sprite.h"
 
+// Where things stand on the screen (the figure's start, the hammer, the
+// meteors' columns) is in scene.h, which the art reads too.
 const int meteornum = 50;
 const int rainnum = 800;
-
-// Figure.
-const int startx = 75, starty = 410;  // pixels
 
 // Meteors.
 const int firstmeteorframe = 60;            // frames
@@ -31,9 +31,6 @@ static const int delay[3][2] = {{13, 40}, {10, 30}, {7, 20}};
 // 2135 and then every 948: 180 frames resting at the bottom, 472 rising (471
 // the first time), 60 resting at the top and 236 falling, each leg ending
 // when the truncated height first reads its end.
-const int hammerx = 597, hammery = 355;     // pixels; the frame never moves
-const int headx = 608;                      // pixels
-const int headtop = 330, headbottom = 378;  // pixels; truncated y
 const float falling = 2.0f, rising = -1.0f, resting = 0.0f;
 const int bottomrest = 180;                 // frames
 const int toprest = 60;                     // frames
@@ -197,7 +194,7 @@ static void spawnstep(Game& g)
     m.setalive(true);
     m.setSurface(picmeteor1);
     m.setout(-1);
-    m.setxy(rand() % 560 + 10, meteorstarty);
+    m.setxy(rand() % meteorcolumns + meteorleftx, meteorstarty);
 
     const int* speedclass = freq[diff - 1];
     g.meteorranspeed = rand() % 10;
