@@ -16,11 +16,9 @@
  *           program by P or Escape, a window close or SIGTERM, as drawn.
  *           Whatever the way, a game sees the end of its frames in its
  *           last frame, so it lasts exactly FRAMES + 1 flips.
- *   bench   turns the title pages and strikes every meteor until the figure
- *           is past x 520, then cuts the streak with wrong strikes so that
- *           the hops shrink, and stops striking at level 10: the figure
- *           rests short of the hammer while meteors keep coming and the rain
- *           is at its thickest. It leaves once the benchmark sets `done`.
+ *   bench   turns the title pages and plays as player.h says, the same
+ *           rule as the browser's benchmark. It leaves once the benchmark
+ *           sets `done`.
  * MARROWICK_FASTCLOCK=1 (always with script): on the main thread each
  * SDL_GetTicks moves the clock on by 1 ms and SDL_Delay moves it without
  * sleeping, so the pacer never waits and a game's minute passes in seconds.
@@ -142,19 +140,21 @@ SDL_Surface* SDL_SetVideoMode(int w, int h, int bpp, Uint32 flags)
 int Mix_PlayMusic(Mix_Music* music, int loops)
 {
     REAL(Mix_PlayMusic);
-    if (!p->ingame)
-        p->ingame = 1, p->frames = 0, p->level10 = -1, reads = 0;
+    if (!p->ingame) {
+        p->ingame = 1;
+        p->frames = 0;
+        p->level10 = -1;
+        reads = 0;
+    }
     return real(music, loops);
 }
 
-/* Level 10 sets the music to 10 * 10 + 38. With SDL's disk audio driver,
- * each setting is told with how much sound has been written by then, which
- * tests/e2e/loudness.sh splits the game's sound by. */
+/* With SDL's disk audio driver, each music volume the game sets is told
+ * with how much sound has been written by then, which tests/e2e/loudness.sh
+ * splits the game's sound by. */
 int Mix_VolumeMusic(int volume)
 {
     REAL(Mix_VolumeMusic);
-    if (p->ingame && volume >= 138 && p->level10 < 0)
-        p->level10 = p->frames;
     const char* disk = getenv("SDL_DISKAUDIOFILE");
     struct stat written;
     if (volume >= 0 && disk && !stat(disk, &written))
@@ -194,8 +194,11 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
     if (src && dstrect) {
         if (src == p->picture[picmeteor1] && dstrect->y >= hitwindowtop && dstrect->y <= hitwindowbottom)
             due = 1;
-        if (src == p->picture[picchar1] || src == p->picture[picchar2])
+        if (src == p->picture[picchar1] || src == p->picture[picchar2]) {
             p->figurex = dstrect->x;
+            if (p->ingame && p->figurex > benchlevel10x && p->level10 < 0)
+                p->level10 = p->frames;
+        }
     }
     return real(src, srcrect, dst, dstrect);
 }
@@ -252,16 +255,14 @@ static void scripted(Uint8* keys)
     keys[SDLK_ESCAPE] = leavegame == 1 && f >= wantframes;
 }
 
-/* The bench strikes every meteor while the figure is far from the hammer;
- * past x 520 it wastes twelve strikes for each hit, to keep the streak and
- * so the hops short, and at level 10 it strikes no more. */
+/* Every meteor in the band; the bench as player.h says. */
 static int strikenow(void)
 {
-    if (policy != bench || p->figurex <= 520)
+    if (policy != bench || p->figurex <= benchwastex)
         return due;
     if (p->level10 >= 0)
         return 0;
-    if (wrongs < 12) {
+    if (wrongs < benchwrongs) {
         wrongs += !due;
         return !due;
     }
