@@ -3,7 +3,6 @@
 # folder from a fresh home, options kept, a moved game followed, launchers
 # started together, read-only and broken folders, signals and status passed
 # on, the start without a sound device (and make run's), and its arguments.
-# labels: dummy
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 unset DISPLAY XDG_DATA_HOME

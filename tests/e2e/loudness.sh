@@ -4,7 +4,6 @@
 # no sample clamped by the mixer, peak at or below -1 dBFS, sound in every
 # second of play. Difficulty 3 ends soonest (about 52 s); DIFF=1 or 2 measures
 # the others.
-# labels: xvfb long
 source "$(dirname "$0")/lib.sh"
 # One 2048-sample buffer at 22050 Hz lasts 93 ms: written at that pace, the
 # file follows the game's clock.

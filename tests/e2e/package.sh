@@ -2,7 +2,6 @@
 # The Debian package: built, passed by Debian's own validators, one version
 # everywhere, unpacked into a scratch root and played from there, on SDL's
 # dummy drivers and, scaled through sdl12-compat, under Xvfb.
-# labels: package xvfb
 source "$(dirname "$0")/lib.sh"
 cpack --config "$(dirname "$M")/CPackConfig.cmake" -B "$TMP/deb" >"$TMP/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$TMP/cpack.log")"

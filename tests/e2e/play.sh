@@ -3,8 +3,6 @@
 # the sound mixed by the real mixer into SDL's disk audio file: 16-bit,
 # 22050 Hz mono as the game asks, or 44100 Hz stereo on sdl12-compat, which
 # SDL 2's disk driver writes. Escape on the menu ends the program.
-# labels: xvfb
-# also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
 # T: bytes per tenth of a second; D: a buffer's length in ms, 2048 frames,
 # which SDL 2 mixes at 44100 Hz. Waiting as long after each buffer keeps
