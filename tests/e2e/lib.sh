@@ -36,6 +36,8 @@ trap 'exit 130' INT TERM HUP PIPE
 fail() { echo "FAIL: $*" >&2; exit 1; }
 ok() { echo "ok: $*"; }
 [[ -x $M ]] || fail "no program at $M (set MARROWICK)"
+# The transcript's first line, with the version the build sets (ctest passes it).
+CREDIT="Marrowick ${VERSION:-$(sed -n 's/^project(marrowick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)} - meteors, rain and the hammer"
 # SDL12COMPAT names sdl12-compat's library (the compat: tests): the program,
 # and only it, runs on it through LD_PRELOAD, as Debian documents.
 RUNTIME=()
