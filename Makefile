@@ -107,8 +107,9 @@ bench: deps
 	SDL_VIDEODRIVER=dummy ./build/tools/bench/blitbench data/graphics/*.png
 
 # How many faults of src/ the tests catch: an hour, so never in make test.
+# ARGS go to the tool: make mutants ARGS='--units --only game.cpp'.
 mutants: test-deps
-	/usr/bin/python3 tools/mutants/mutants.py
+	/usr/bin/python3 tools/mutants/mutants.py $(ARGS)
 
 # The browser build: emcmake configures the same project for emscripten.
 # Debian's emscripten finds its node modules by NODE_PATH under a node
