@@ -64,12 +64,14 @@ check-deps:
 	$(call aptinstall,$(CHECK_PKGS))
 
 # Every shell script (the launcher's template too) and every JavaScript
-# file of the page, the program's libraries, the browser tests and tools.
+# file of the page, the program's libraries, the browser tests and tools;
+# and that every name HACKING.md's tables give is in the file they name.
 # Debian's eslint finds its modules by NODE_PATH.
 SHELL_SCRIPTS = $(shell git ls-files | xargs grep -lE '^\#! ?/(usr/)?bin/(env )?(ba)?sh' 2>/dev/null)
 lint: lint-deps
 	shellcheck $(SHELL_SCRIPTS)
 	NODE_PATH=/usr/share/nodejs eslint -f unix --ext .js,.mjs web tests tools tools/bench/benchhooks.js.in
+	/usr/bin/python3 tools/lint/guide.py
 
 lint-deps:
 	$(call aptinstall,$(LINT_PKGS))
