@@ -36,7 +36,10 @@ protected:
         std::string tmpl = (fs::temp_directory_path() / "marrowickXXXXXX").string();
         fs::current_path(dir = mkdtemp(tmpl.data()));
     }
-    void TearDown() override { fs::current_path(home), fs::remove_all(dir); }
+    void TearDown() override {
+        fs::current_path(home);
+        fs::remove_all(dir);
+    }
     std::string run(const Texts& missing = {}) {
         sd::reset();
         sd::atflip(0, sd::pushquit);
@@ -81,7 +84,7 @@ TEST_F(Shell, AFailedStartExitsWithStatus1AfterSayingWhyAndFreesNothing) {
         sd::reset();
         sd::fail(c.fn);
         std::fflush(stdout);
-        EXPECT_EXIT((dup2(2, 1), marrowick()), testing::ExitedWithCode(1),  // death tests read stderr
+        EXPECT_EXIT({ dup2(2, 1); marrowick(); }, testing::ExitedWithCode(1),  // death tests read stderr
                     testing::AllOf(testing::EndsWith(c.tail), testing::Not(HasSubstr("free data"))));
     }
 }
