@@ -15,9 +15,9 @@ static Uint32 start;
 static int now, wrong, asked;
 
 #ifdef __EMSCRIPTEN__
-// In the browser, web/mixer.js plays on the page's audio clock, which the
-// program's clock follows: the timeline waits on that, from a moment a
-// little after the mixer opened.
+// In the browser the timeline waits on the program's clock, the wall
+// clock, from a moment a little after the mixer opened; web/mixer.js
+// answers by the page's audio clock, which keeps to it.
 static void begin(void)
 {
     SDL_Delay(300);
