@@ -47,8 +47,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-/* The library's own function, next in the search order after this one. */
-#define REAL(fn) static __typeof__(&fn) real; if (!real) real = (__typeof__(&fn))dlsym(RTLD_NEXT, #fn)
+/* The library's own function of that name, next in the search order
+ * after this one. */
+static void* library(const char* name)
+{
+    return dlsym(RTLD_NEXT, name);
+}
 
 struct player marrowick_player = {.level10 = -1};
 static struct player* const p = &marrowick_player;
@@ -90,7 +94,9 @@ static int chance(int n)
 
 Uint32 SDL_GetTicks(void)
 {
-    REAL(SDL_GetTicks);
+    static __typeof__(&SDL_GetTicks) real;
+    if (!real)
+        real = library("SDL_GetTicks");
     if (!fastclock)
         return real();
     if (!onmain())
@@ -100,7 +106,9 @@ Uint32 SDL_GetTicks(void)
 
 void SDL_Delay(Uint32 ms)
 {
-    REAL(SDL_Delay);
+    static __typeof__(&SDL_Delay) real;
+    if (!real)
+        real = library("SDL_Delay");
     if (!fastclock)
         real(ms);
     else if (onmain())
@@ -111,7 +119,9 @@ void SDL_Delay(Uint32 ms)
 
 SDL_Surface* IMG_Load(const char* file)
 {
-    REAL(IMG_Load);
+    static __typeof__(&IMG_Load) real;
+    if (!real)
+        real = library("IMG_Load");
     SDL_Surface* s = real(file);
     if (pictures < picturecount)  /* loaded once, in slot order */
         p->picture[pictures++] = s;
@@ -120,7 +130,9 @@ SDL_Surface* IMG_Load(const char* file)
 
 Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc)
 {
-    REAL(Mix_LoadWAV_RW);
+    static __typeof__(&Mix_LoadWAV_RW) real;
+    if (!real)
+        real = library("Mix_LoadWAV_RW");
     Mix_Chunk* c = real(src, freesrc);
     if (!c)
         fprintf(stderr, "player: chunk[%d] failed\n", chunks);
@@ -130,7 +142,9 @@ Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc)
 
 SDL_Surface* SDL_SetVideoMode(int w, int h, int bpp, Uint32 flags)
 {
-    REAL(SDL_SetVideoMode);
+    static __typeof__(&SDL_SetVideoMode) real;
+    if (!real)
+        real = library("SDL_SetVideoMode");
     displayup = 1;
     return real(w, h, bpp, flags);
 }
@@ -139,7 +153,9 @@ SDL_Surface* SDL_SetVideoMode(int w, int h, int bpp, Uint32 flags)
  * game plays music. */
 int Mix_PlayMusic(Mix_Music* music, int loops)
 {
-    REAL(Mix_PlayMusic);
+    static __typeof__(&Mix_PlayMusic) real;
+    if (!real)
+        real = library("Mix_PlayMusic");
     if (!p->ingame) {
         p->ingame = 1;
         p->frames = 0;
@@ -154,7 +170,9 @@ int Mix_PlayMusic(Mix_Music* music, int loops)
  * splits the game's sound by. */
 int Mix_VolumeMusic(int volume)
 {
-    REAL(Mix_VolumeMusic);
+    static __typeof__(&Mix_VolumeMusic) real;
+    if (!real)
+        real = library("Mix_VolumeMusic");
     const char* disk = getenv("SDL_DISKAUDIOFILE");
     struct stat written;
     if (volume >= 0 && disk && !stat(disk, &written))
@@ -177,7 +195,9 @@ static long residentkib(void)
 /* Every game ends by halting the music. */
 int Mix_HaltMusic(void)
 {
-    REAL(Mix_HaltMusic);
+    static __typeof__(&Mix_HaltMusic) real;
+    if (!real)
+        real = library("Mix_HaltMusic");
     int result = real();
     if (p->ingame) {
         p->ingame = 0;
@@ -189,7 +209,9 @@ int Mix_HaltMusic(void)
 
 int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect)
 {
-    REAL(SDL_UpperBlit);
+    static __typeof__(&SDL_UpperBlit) real;
+    if (!real)
+        real = library("SDL_UpperBlit");
     /* Read before the library clips the rectangle. */
     if (src && dstrect) {
         if (src == p->picture[picmeteor1] && dstrect->y >= hitwindowtop && dstrect->y <= hitwindowbottom)
@@ -205,7 +227,9 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
 
 int SDL_Flip(SDL_Surface* screen)
 {
-    REAL(SDL_Flip);
+    static __typeof__(&SDL_Flip) real;
+    if (!real)
+        real = library("SDL_Flip");
     p->frames += p->ingame;
     reads = 0;
     return real(screen);
@@ -219,7 +243,9 @@ static int bykey(void)
     if (chance(3))
         return 1;
     if (chance(2)) {
-        REAL(SDL_PushEvent);  /* looked up, as no other call of the library is linked */
+        static __typeof__(&SDL_PushEvent) real;  /* looked up, as no other call of the library is linked */
+        if (!real)
+            real = library("SDL_PushEvent");
         SDL_Event e = {.type = SDL_QUIT};
         real(&e);
     } else {
@@ -273,7 +299,9 @@ static int strikenow(void)
 
 Uint8* SDL_GetKeyState(int* numkeys)
 {
-    REAL(SDL_GetKeyState);
+    static __typeof__(&SDL_GetKeyState) real;
+    if (!real)
+        real = library("SDL_GetKeyState");
     Uint8* keys = real(numkeys);
     if (!onmain() || !displayup)
         return keys;
