@@ -64,12 +64,14 @@ check-deps:
 	$(call aptinstall,$(CHECK_PKGS))
 
 # Every shell script (the launcher's template too) and every JavaScript
-# file of the page, the program's libraries, the browser tests and tools.
+# file of the page, the program's libraries, the browser tests and tools;
+# and that every name HACKING.md's tables give is in the file they name.
 # Debian's eslint finds its modules by NODE_PATH.
 SHELL_SCRIPTS = $(shell git ls-files | xargs grep -lE '^\#! ?/(usr/)?bin/(env )?(ba)?sh' 2>/dev/null)
 lint: lint-deps
 	shellcheck $(SHELL_SCRIPTS)
 	NODE_PATH=/usr/share/nodejs eslint -f unix --ext .js,.mjs web tests tools tools/bench/benchhooks.js.in
+	/usr/bin/python3 tools/lint/guide.py
 
 lint-deps:
 	$(call aptinstall,$(LINT_PKGS))
@@ -107,8 +109,9 @@ bench: deps
 	SDL_VIDEODRIVER=dummy ./build/tools/bench/blitbench data/graphics/*.png
 
 # How many faults of src/ the tests catch: an hour, so never in make test.
+# ARGS go to the tool: make mutants ARGS='--units --only game.cpp'.
 mutants: test-deps
-	/usr/bin/python3 tools/mutants/mutants.py
+	/usr/bin/python3 tools/mutants/mutants.py $(ARGS)
 
 # The browser build: emcmake configures the same project for emscripten.
 # Debian's emscripten finds its node modules by NODE_PATH under a node

@@ -7,22 +7,34 @@
 #include "frame.h"
 #include "hitband.h"
 #include "media.h"
+#include "scene.h"
 #include "sprite.h"
 
+// Where things stand on the screen (the figure's start, the hammer, the
+// meteors' columns) is in scene.h, which the art reads too.
 const int meteornum = 50;
 const int rainnum = 800;
 
-// Figure.
-const int startx = 75, starty = 410;  // pixels
+// The streak, combo: startcombo at first, one more for each hit, combocut
+// less for a wrong strike or a miss but never below mincombo. A hop carries
+// the figure hoppixels to the right for every full hopcombo of it.
+const int startcombo = 10;
+const int combocut = 5;
+const int mincombo = 5;
+const int hoppixels = 3;                    // pixels
+const int hopcombo = 5;
 
 // Meteors.
 const int firstmeteorframe = 60;            // frames
 const int meteorstarty = -40;               // pixels
 const int hitframes = 30;                   // frames a struck meteor shows its hit picture
 const int spawnstopx = 565;                 // pixels; from here on no meteor comes
-// Rows by difficulty. freq: highest speed-class draw (of 0..9) that still
-// gives speed 1, and speed 2. delay: how many extra 10-frame spacings there
-// are to draw from, and the base spacing in frames.
+const int speedclasses = 10;                // a meteor's speed class is drawn from 0..9
+const int spacingstep = 10;                 // frames
+// Rows by difficulty. freq: the highest speed class that still gives speed
+// 1 (pixel per frame), and speed 2; higher classes give 3. delay: how many
+// spacingsteps there are to draw from (0 to delay[0] - 1 of them), and the
+// base spacing in frames: the next meteor comes that much later.
 static const int freq[3][2] = {{3, 8}, {2, 7}, {2, 5}};
 static const int delay[3][2] = {{13, 40}, {10, 30}, {7, 20}};
 
@@ -31,9 +43,6 @@ static const int delay[3][2] = {{13, 40}, {10, 30}, {7, 20}};
 // 2135 and then every 948: 180 frames resting at the bottom, 472 rising (471
 // the first time), 60 resting at the top and 236 falling, each leg ending
 // when the truncated height first reads its end.
-const int hammerx = 597, hammery = 355;     // pixels; the frame never moves
-const int headx = 608;                      // pixels
-const int headtop = 330, headbottom = 378;  // pixels; truncated y
 const float falling = 2.0f, rising = -1.0f, resting = 0.0f;
 const int bottomrest = 180;                 // frames
 const int toprest = 60;                     // frames
@@ -48,6 +57,8 @@ const int crushx = 565;                     // pixels; a landing crushes a figur
 const int firstlevelx = 100, levelstep = 50;  // pixels
 const int basevolume = 38, volumestep = 10;   // mixer volume 0..128
 const int dropstarty = -15;                   // pixels
+const int dropleftx = 2, dropcolumns = 636;   // pixels: a drop comes at x 2 to 637
+const int dropminspeed = 3, dropspeeds = 3;   // pixels per frame: 3, 4 or 5
 const int groundy = 410;                      // pixels; drops below this are gone
 const int heartx = 550;                       // pixels; the heartbeat starts beyond this
 const int heartfadems = 5000;
@@ -74,7 +85,7 @@ struct Game {
     CSprite gameoverscreen;
     CSprite rain[rainnum];
 
-    int combo = 10;
+    int combo = startcombo;
     int lastvolume = 0;
     int vol = 0;
     bool heartfadein = false;
@@ -127,9 +138,9 @@ static void setup(Game& g)
 // Shared by wrong strikes and missed meteors.
 static void streakpenalty(Game& g)
 {
-    g.combo -= 5;
-    if (g.combo <= 4)
-        g.combo = 5;
+    g.combo -= combocut;
+    if (g.combo < mincombo)
+        g.combo = mincombo;
 }
 
 // The pause holds the frame in place: nothing is drawn and frame stands
@@ -170,7 +181,7 @@ static void strikestep(Game& g)
         // A hop runs to its end: later hits only raise the streak.
         if (!g.player.getmoving()) {
             g.player.setmoving(true);
-            g.player.setspeedmovst(3 * (g.combo / 5), g.frame);
+            g.player.setspeedmovst(hoppixels * (g.combo / hopcombo), g.frame);
             g.player.setSurface(picchar2);
         }
     }
@@ -197,10 +208,10 @@ static void spawnstep(Game& g)
     m.setalive(true);
     m.setSurface(picmeteor1);
     m.setout(-1);
-    m.setxy(rand() % 560 + 10, meteorstarty);
+    m.setxy(rand() % meteorcolumns + meteorleftx, meteorstarty);
 
     const int* speedclass = freq[diff - 1];
-    g.meteorranspeed = rand() % 10;
+    g.meteorranspeed = rand() % speedclasses;
     if (speedclass[0] >= g.meteorranspeed)
         m.setspeed(1);
     else if (speedclass[1] >= g.meteorranspeed)
@@ -209,7 +220,7 @@ static void spawnstep(Game& g)
         m.setspeed(3);
 
     const int* spacing = delay[diff - 1];
-    g.nextmeteor = g.frame + spacing[1] + 10 * (rand() % spacing[0]);
+    g.nextmeteor = g.frame + spacing[1] + spacingstep * (rand() % spacing[0]);
 }
 
 static void fallstep(Game& g)
@@ -255,8 +266,8 @@ static void rainstep(Game& g)
     for (int n = 0; n < g.nextdrops; n++) {
         g.rainindex = (g.rainindex + 1) % rainnum;
         g.rain[g.rainindex].setalive(true);
-        g.rain[g.rainindex].setxy(rand() % 636 + 2, dropstarty);
-        g.rainspeed[g.rainindex] = rand() % 3 + 3;
+        g.rain[g.rainindex].setxy(rand() % dropcolumns + dropleftx, dropstarty);
+        g.rainspeed[g.rainindex] = rand() % dropspeeds + dropminspeed;
     }
     // From the level before this frame's intensity step: thicker rain
     // follows a new level two frames later.

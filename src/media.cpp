@@ -10,18 +10,19 @@ SDL_Surface* surface[surfacenum];
 SDL_Surface* screen;
 Mix_Chunk* chunk[chunknum];
 Mix_Music* music;
-int diff = 2;
+int diff = defaultdiff;
 
+// In slot order (pictures.h, media.h).
 static const char* const imagefile[surfacenum] = {
-#define GRAPHIC(name) "data/graphics/" #name ".png",
-    PICTURES(GRAPHIC)
-#undef GRAPHIC
+    "data/graphics/s1.png",      "data/graphics/s2.png",      "data/graphics/menu.png",
+    "data/graphics/bg.png",      "data/graphics/char1.png",   "data/graphics/char2.png",
+    "data/graphics/meteor1.png", "data/graphics/meteor2.png", "data/graphics/hammer1.png",
+    "data/graphics/hammer2.png", "data/graphics/gameover.png", "data/graphics/rain.png",
+    "data/graphics/s3.png",
 };
-
 static const char* const soundfile[chunknum] = {
-    "data/sounds/hammer.ogg", "data/sounds/wrongjump.ogg",
-    "data/sounds/missed.ogg", "data/sounds/gameover.ogg",
-    "data/sounds/rain.ogg",   "data/sounds/heart.ogg",
+    "data/sounds/hammer.ogg", "data/sounds/wrongjump.ogg", "data/sounds/missed.ogg",
+    "data/sounds/gameover.ogg", "data/sounds/rain.ogg", "data/sounds/heart.ogg",
 };
 
 // Flushed piece by piece so the dots show while the loading goes on.

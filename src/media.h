@@ -7,19 +7,12 @@
 
 #include "pictures.h"
 
-// Picture slots: pics1 for s1.png and so on, in the order of pictures.h.
-enum {
-#define SLOT(name) pic##name,
-    PICTURES(SLOT)
-#undef SLOT
-    picturecount
-};
+// The sound slots of chunk, in load order: slot sndNAME holds
+// data/sounds/NAME.ogg (the files are listed in media.cpp).
+enum { sndhammer, sndwrongjump, sndmissed, sndgameover, sndrain, sndheart, soundcount };
 
 const int surfacenum = picturecount;
-const int chunknum = 6;
-
-// Sound slots.
-enum { sndhammer, sndwrongjump, sndmissed, sndgameover, sndrain, sndheart };
+const int chunknum = soundcount;
 
 // Channels 0 and 1 are reserved, so a play on channel -1 never takes them.
 const int rainchannel = 0;
@@ -30,7 +23,10 @@ extern SDL_Surface* surface[surfacenum];
 extern SDL_Surface* screen;
 extern Mix_Chunk* chunk[chunknum];
 extern Mix_Music* music;
-extern int diff;  // 1, 2 or 3; fixed before the first game
+// The difficulty of every game, 1, 2 or 3: defaultdiff unless options.txt
+// names another, and fixed before the first game.
+extern int diff;
+const int defaultdiff = 2;
 
 void load();
 void free();

@@ -9,13 +9,13 @@ class CSprite {
 protected:
     int surfacenum;
     SDL_Rect dstCoor;  // overwritten by the library's clipping on each blit
-    SDL_Rect srcCoor;
+    SDL_Rect srcCoor;  // unused, as a blit takes the whole picture; a field of the game's all the same (HACKING.md)
     float x;
     float y;
     bool alive;
 
 public:
-    int animcounter;
+    int animcounter;  // unused, and kept likewise
 
     void setSurface(int sfnum) { surfacenum = sfnum; }
     void blit();
@@ -33,7 +33,7 @@ class CPlayer : public CSprite {
     int speed;      // pixels this hop carries the figure to the right
     bool moving;
     int movestart;  // frame the hop started on
-    int i;
+    int i;          // forward's step counter: a field, not a local, as the game has it (HACKING.md)
 
 public:
     void setspeedmovst(int s, int frame) { speed = s; movestart = frame; }

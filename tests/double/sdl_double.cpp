@@ -13,7 +13,7 @@
 namespace sd {
 namespace {
 
-struct Rec { Sint16 x, y, image; };  // small: a whole game draws four million
+struct Rec { Sint16 x, y, image; };  // small: a whole game draws millions
 struct Timed { int flip; Uint32 tick; std::function<void()> fn; };  // flip -1: by tick
 
 struct State {
@@ -23,11 +23,9 @@ struct State {
     long idle = 0;  // calls since the last flip
     Uint8 keys[SDLK_LAST] = {};
     std::vector<Timed> timed;
-    std::function<void()> onpoll;
     std::set<std::string> missing, failing;
     std::vector<Rec> draws;
-    std::vector<size_t> framestart{0};  // of flips first, first + 1, ...
-    int first = 0;
+    std::vector<size_t> framestart{0};  // the first draw of each flip
     bool playing[8] = {}, music = false;
     int reserved = 0, handles = 0;
     std::deque<int> rands;
@@ -87,11 +85,9 @@ Uint32 ticks() { return now(); }
 void setticks(Uint32 ms) { S.base = ms - Uint32(S.us / 1000); }
 void spend(unsigned ms) { S.us += Uint64(ms) * 1000; }
 void key(int sym, bool down) { S.keys[sym] = down; }
-bool keydown(int sym) { return S.keys[sym]; }
 void pushquit() { ++S.quits; }
 void atflip(int flip, std::function<void()> fn) { S.timed.push_back({flip, 0, std::move(fn)}); }
 void attick(Uint32 ms, std::function<void()> fn) { S.timed.push_back({-1, ms, std::move(fn)}); }
-void onpoll(std::function<void()> fn) { S.onpoll = std::move(fn); }
 int flips() { return S.flips; }
 void maxflips(int n) { S.maxflips = n; }
 void missing(const std::string& path) { S.missing.insert(path); }
@@ -105,20 +101,13 @@ void pushrand(int v, bool forever) {
         S.rands.push_back(v);
 }
 void clearcalls() { S.log.clear(); }
-void forget() {
-    // Fresh vectors, not clear(): their memory has to go back too.
-    S.log = std::vector<Call>();
-    S.draws = std::vector<Rec>();
-    S.framestart = std::vector<size_t>{0};
-    S.first = S.flips;
-}
 
 std::vector<Draw> drawn(int flip, const std::string& image) {
     std::vector<Draw> out;
-    if (flip < S.first || flip > S.flips) return out;
+    if (flip < 0 || flip > S.flips) return out;
     bool wanted[256];
     for (int h = 0; h < S.handles; ++h) wanted[h] = image.empty() || names[h] == image;
-    const size_t* start = &S.framestart[flip - S.first];
+    const size_t* start = &S.framestart[flip];
     for (size_t i = start[0]; i < (flip < S.flips ? start[1] : S.draws.size()); ++i)
         if (wanted[S.draws[i].image]) out.push_back({names[S.draws[i].image], S.draws[i].x, S.draws[i].y});
     return out;
@@ -171,7 +160,6 @@ int SDL_PollEvent(SDL_Event* event) {
         S.timed.erase(S.timed.begin() + i);
         fn();
     }
-    if (S.onpoll) S.onpoll();
     if (S.flips >= S.maxflips) {
         if (S.flips > S.maxflips + 10000) {
             std::fprintf(stderr, "sdl_double: still running 10000 frames after Escape and close\n");

@@ -30,14 +30,12 @@ void setticks(Uint32 ms);
 void spend(unsigned ms);
 
 void key(int sym, bool down);
-bool keydown(int sym);
 void pushquit();
 
 // Run at the start of SDL_PollEvent: the due atflip and attick handlers, once
-// each, then onpoll.
+// each.
 void atflip(int flip, std::function<void()> fn);
 void attick(Uint32 ms, std::function<void()> fn);
-void onpoll(std::function<void()> fn);
 int flips();
 // From flip n on (20000 unless set), Escape is held and a window close comes
 // every frame. A game still running 10000 flips later, or a loop that never
@@ -58,8 +56,5 @@ void endmusic();
 void pushrand(int v, bool forever = false);
 std::vector<Call> calls(const std::string& prefix = "");
 void clearcalls();
-// Drops the record of every call and draw so far, which a long run could not
-// hold; flips go on counting from where they stand.
-void forget();
 
 }  // namespace sd

@@ -3,7 +3,6 @@
 # folder from a fresh home, options kept, a moved game followed, launchers
 # started together, read-only and broken folders, signals and status passed
 # on, the start without a sound device (and make run's), and its arguments.
-# labels: dummy
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 unset DISPLAY XDG_DATA_HOME
@@ -83,19 +82,16 @@ chmod a-w "$TMP/user/.local/share/marrowick"
 HOME=$TMP/user play "${AS[@]}" "$L"
 ok "read-only folder, already set up: started"
 mkdir -p "$TMP/rohome" && chmod 555 "$TMP/rohome"
-HOME=$TMP/rohome "${AS[@]}" "$L" >"$TMP/out" 2>&1
-RC=$?
-[[ $RC == 1 && $(cat "$TMP/out") == "marrowick: cannot create the folder $TMP/rohome/.local/share/marrowick "* ]] ||
-    fail "read-only home: status $RC, output: $(cat "$TMP/out")"
-ok "read-only home: status 1, $(cat "$TMP/out")"
+ends 1 env HOME="$TMP/rohome" "${AS[@]}" "$L"
+[[ $OUT == "marrowick: cannot create the folder $TMP/rohome/.local/share/marrowick "* ]] || fail "read-only home: $OUT"
+ok "read-only home: status 1, $OUT"
 
 # A real folder of the player's own is left alone, but not used without
 # every picture and sound; removed, the link comes back.
 rm "$U/data" && mkdir "$U/data"
-"$L" >"$TMP/out" 2>&1
-RC=$?
-[[ $RC == 1 && $(cat "$TMP/out") == *"$U/data is a folder of your own"*graphics/bg.png*sounds/wrongjump.ogg*"rm -r '$U/data'"* &&
-    $(cat "$TMP/out") != *'init SDL'* ]] || fail "empty data folder: status $RC, output: $(cat "$TMP/out")"
+ends 1 "$L"
+[[ $OUT == *"$U/data is a folder of your own"*graphics/bg.png*sounds/wrongjump.ogg*"rm -r '$U/data'"* &&
+    $OUT != *'init SDL'* ]] || fail "empty data folder: $OUT"
 rmdir "$U/data"
 ok "empty data folder: status 1 and how to mend it, no game"
 
@@ -123,21 +119,16 @@ if [[ ${SANITIZED:-0} != 1 ]]; then
     ok "make run without a sound device: the launcher's one line, then the game silent"
 fi
 
-SDL_VIDEODRIVER=nosuchdriver "$L" >"$TMP/out" 2>&1
-RC=$?
-[[ $RC == 1 && $(cat "$TMP/out") == *'SDL_Init: '* && $(cat "$TMP/out") != *sound* ]] ||
-    fail "no video: status $RC, output: $(cat "$TMP/out")"
+ends 1 env SDL_VIDEODRIVER=nosuchdriver "$L"
+[[ $OUT == *'SDL_Init: '* && $OUT != *sound* ]] || fail "no video: $OUT"
 ok "no video: the game's status 1 passed on, no retry"
 
 # arg ARG... STATUS PATTERN: ends with STATUS, output matches, no game.
 arg() {
-    local status=${*: -2:1} pattern=${*: -1}
     rm -rf "$XDG_DATA_HOME"
-    "$L" "${@:1:$#-2}" >"$TMP/out" 2>&1
-    RC=$?
-    [[ $RC == "$status" && $(cat "$TMP/out") =~ $pattern && ! -e $XDG_DATA_HOME ]] ||
-        fail "$*: status $RC, output: $(cat "$TMP/out")"
-    ok "$1: status $status"
+    ends "${@: -2:1}" "$L" "${@:1:$#-2}"
+    [[ $OUT =~ ${*: -1} && ! -e $XDG_DATA_HOME ]] || fail "$*: $OUT"
+    ok "$1: status $RC"
 }
 arg --help 0 "Usage: marrowick.*$XDG_DATA_HOME/marrowick/options\.txt"
 arg --version 0 '^marrowick [0-9]+\.[0-9]+\.[0-9]+$'

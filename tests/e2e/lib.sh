@@ -36,6 +36,8 @@ trap 'exit 130' INT TERM HUP PIPE
 fail() { echo "FAIL: $*" >&2; exit 1; }
 ok() { echo "ok: $*"; }
 [[ -x $M ]] || fail "no program at $M (set MARROWICK)"
+# The transcript's first line, with the version the build sets (ctest passes it).
+CREDIT="Marrowick ${VERSION:-$(sed -n 's/^project(marrowick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)} - meteors, rain and the hammer"
 # SDL12COMPAT names sdl12-compat's library (the compat: tests): the program,
 # and only it, runs on it through LD_PRELOAD, as Debian documents.
 RUNTIME=()
@@ -47,6 +49,13 @@ fi
 run() { : >"$1"; (cd "${2:-.}" && exec "${RUNTIME[@]}" "$M") >>"$1" 2>"$1.err" & GAME=$!; }
 # ended: waits up to 10 s for the program's exit; RC is its status.
 ended() { for ((i = 0; i < 200; i++)); do kill -0 "$GAME" 2>/dev/null || { wait "$GAME"; RC=$?; return; }; sleep 0.05; done; fail "still running after 10 s"; }
+# ends STATUS CMD...: CMD's output, both streams, in OUT; fails unless
+# CMD ends with STATUS.
+ends() {
+    OUT=$("${@:2}" 2>&1)
+    RC=$?
+    ((RC == $1)) || fail "$*: status $RC, output: $OUT"
+}
 # clean LOG: exit 0, and "\nfree data..." the last output, with no line end.
 clean() { [[ $RC == 0 && $(tail -c 13 "$1"; echo .) == $'\nfree data....' ]] || fail "no clean end, status $RC: $(tail -c 40 "$1" | od -c)"; ok "clean end"; }
 

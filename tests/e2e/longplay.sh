@@ -2,8 +2,6 @@
 # Fifty games in one run of the real program on SDL's dummy drivers, by the
 # player's script: every game ends, the program ends cleanly, and its
 # resident size does not grow from game to game.
-# labels: long dummy
-# also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_PLAYER=script MARROWICK_GAMES=50 MARROWICK_FRAMES=300
 unset DISPLAY

@@ -4,7 +4,6 @@
 # no sample clamped by the mixer, peak at or below -1 dBFS, sound in every
 # second of play. Difficulty 3 ends soonest (about 52 s); DIFF=1 or 2 measures
 # the others.
-# labels: xvfb long
 source "$(dirname "$0")/lib.sh"
 # One 2048-sample buffer at 22050 Hz lasts 93 ms: written at that pace, the
 # file follows the game's clock.
@@ -76,7 +75,8 @@ ok "sound in each of $seconds s"
 # By level, which the music's volume tells (38 + 10 a level), from the
 # game's set-up on: peak and loudness of the whole mix, for the browser's
 # figures to be set beside, and the median of its 100 ms blocks, which the
-# short effects barely move: the music and the rain. Levels 9 and 10 are
+# short effects barely move: the music and the rain, which must be some
+# 10 dB louder at the last level than at the first. Levels 9 and 10 are
 # one, as from level 9 on the volumes are at the mixer's 128.
 grep -o 'music volume [0-9]* at byte [0-9]*' "$TMP/log.err" | awk '$3 == 38 { on = 1 } on { print ($3 - 38) / 10, $6 / 2 }' >"$TMP/levels"
 [[ -s $TMP/levels ]] || fail "the player told no music volume"
@@ -91,6 +91,8 @@ od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" | awk -v levels="$TMP/levels" '
       if (n++ < at[1]) next
       v = $1 / 32768; l = name[j]; s[l] += v * v; c[l]++; a = v < 0 ? -v : v; if (a > p[l]) p[l] = a
       bs += v * v; if (++bn == 2205) { blocks[l, ++nb[l]] = bs / bn; bs = bn = 0 } }
-    END { for (l = 0; l <= 9; l++) if (c[l])
+    END { for (l = 0; l <= 9; l++) if (c[l]) {
+            m[l] = lev(median(l, nb[l]))
             printf "level %s: %.1f s, peak %.1f dBFS, loudness %.1f dB RMS, median 100 ms %.1f dB\n", l < 9 ? l : "9-10",
-              c[l] / 22050, lev(p[l] * p[l]), lev(s[l] / c[l]), lev(median(l, nb[l])) }'
+              c[l] / 22050, lev(p[l] * p[l]), lev(s[l] / c[l]), m[l] }
+          exit !(0 in m && 9 in m && m[9] - m[0] > 6) }' || fail "music and rain not louder at the last level than at the first"

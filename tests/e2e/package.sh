@@ -2,7 +2,6 @@
 # The Debian package: built, passed by Debian's own validators, one version
 # everywhere, unpacked into a scratch root and played from there, on SDL's
 # dummy drivers and, scaled through sdl12-compat, under Xvfb.
-# labels: package xvfb
 source "$(dirname "$0")/lib.sh"
 cpack --config "$(dirname "$M")/CPackConfig.cmake" -B "$TMP/deb" >"$TMP/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$TMP/cpack.log")"
@@ -24,7 +23,7 @@ V=$(f Version)
     $(zcat "$S/man/man6/marrowick.6.gz" | head -n 1) == *"\"marrowick $V\""* &&
     $(cat "$S/metainfo/$ID.metainfo.xml") =~ \<release\ version=\"$V\"\ date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"/\> ]] ||
     fail "versions disagree with the package's $V"
-! grep -qE 'make run|build/' "$S/doc/marrowick/README" || fail "the README for those who build the game installed"
+! grep -qE 'make run|build/|@[A-Z_]+@' "$S/doc/marrowick/README" || fail "the README for those who build the game installed, or unfilled"
 ok "$(basename "$DEB"): control fields, version $V everywhere"
 for n in 32 48 64 128 256; do
     [[ $(identify -format %wx%h "$S/icons/hicolor/${n}x$n/apps/marrowick.png") == "${n}x$n" ]] ||

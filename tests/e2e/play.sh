@@ -3,28 +3,26 @@
 # the sound mixed by the real mixer into SDL's disk audio file: 16-bit,
 # 22050 Hz mono as the game asks, or 44100 Hz stereo on sdl12-compat, which
 # SDL 2's disk driver writes. Escape on the menu ends the program.
-# labels: xvfb
-# also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
-# T: bytes per tenth of a second. The delay between 2048-frame buffers keeps
-# the file ahead of real time; sdl12-compat's buffers last half as long and
-# come twice as often, so they get more room for a busy machine's late
-# wake-ups.
-if [[ ${SDL12COMPAT:-} ]]; then RAW=(-r 44100 -c 2) T=17640 D=30; else RAW=(-r 22050 -c 1) T=4410 D=90; fi
+# T: bytes per tenth of a second; D: a buffer's length in ms, 2048 frames,
+# which SDL 2 mixes at 44100 Hz. Waiting as long after each buffer keeps
+# the file from running ahead of the real clock, and with it the game's.
+if [[ ${SDL12COMPAT:-} ]]; then RAW=(-r 44100 -c 2) T=17640 D=46; else RAW=(-r 22050 -c 1) T=4410 D=93; fi
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$TMP/audio.raw SDL_DISKAUDIODELAY=$D
 unset SDL_VIDEODRIVER
 size() { stat -c %s "$SDL_DISKAUDIOFILE"; }
 # db FROM TO Pk|RMS [EFFECT...]: that level in whole dB (-999: silence) of the
 # audio between two byte offsets, through the sox effects given.
 db() { tail -c +$(($1 + 1)) "$SDL_DISKAUDIOFILE" | head -c $(($2 - $1)) | sox -t raw "${RAW[@]}" -e signed -b 16 -L - -n "${@:4}" stats 2>&1 | awk -v s="^$3 lev dB" '$0 ~ s {printf "%d\n", $4 == "-inf" ? -999 : $4}'; }
-usec() { echo "${EPOCHREALTIME//[!0-9]/}"; }
-# heard FROM UNTIL DB: scans the audio from byte FROM as it is written, until
-# UNTIL tenths of a second into the game, for a half second louder than DB
-# below 120 Hz; AT is where it starts. There music and rain stay under
-# -36 dB, a missed meteor under -41; a wrong strike reaches -27, the hammer -23.
+# heard FROM UNTIL DB: scans the audio from byte FROM as it is written, up
+# to UNTIL tenths of a second of it after the game's start (byte s0), for a
+# half second louder than DB below 120 Hz; AT is where it starts. Places in
+# the audio, not on the wall clock: a slow machine only makes it wait. There
+# music and rain stay under -36 dB, a missed meteor under -41; a wrong
+# strike reaches -27, the hammer -23.
 heard() {
     AT=$1
-    while (($(usec) < t0 + $2 * 100000)); do
+    while ((AT + 5 * T <= s0 + $2 * T)); do
         if ((AT + 5 * T > $(size))); then sleep 0.1; continue; fi
         (($(db "$AT" $((AT + 5 * T)) RMS lowpass 120) > $3)) && return
         ((AT += T))
@@ -47,7 +45,6 @@ press z
 shows menu
 s0=$(size)
 press z
-t0=$(usec)
 sleep 0.8
 s1=$(size)
 # Long before a meteor can reach the band (frame 200): a wrong strike.
@@ -57,9 +54,9 @@ MAXDIFF=30000 shows bg
 ok "music and rain"
 heard "$s1" 35 -31 || fail "no wrong strike heard"
 ok "wrong strike heard $(((AT - s0) / T)) tenths of a second into the game audio"
-# The hammer lands on frame 240, after 4 s.
-while (($(usec) < t0 + 3500000)); do sleep 0.05; done
-heard "$(size)" 100 -25 || fail "no hammer heard"
+# The hammer lands on frame 240, 4 s into the game: after the wrong strike,
+# within the game's first 10 s of sound.
+heard $((AT + 5 * T)) 100 -25 || fail "no hammer heard"
 ok "hammer heard $(((AT - s0) / T)) tenths of a second into the game audio"
 
 press Escape

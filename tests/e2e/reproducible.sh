@@ -5,7 +5,6 @@
 # built and packed by `cpack` as `make package` does, under its own umask and
 # time zone, the second some tens of seconds after the first. On a
 # difference, diffoscope's report.
-# labels: package
 source "$(dirname "$0")/lib.sh"
 # pack DIR UMASK TZ [TAR-OPTION]: DEB is the package built in DIR.
 pack() {

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Start-up transcript, end on SIGTERM, missing media and drivers that cannot
 # start, on SDL's dummy drivers.
-# labels: dummy quick
-# also on sdl12-compat
 source "$(dirname "$0")/lib.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 unset DISPLAY
@@ -20,15 +18,15 @@ runtime() {
 }
 
 # term DIR SOUNDS-LINE: started in DIR and, once up, ended by SIGTERM as a
-# desktop would; the whole transcript after the credit line.
+# desktop would; the whole transcript.
 term() {
     run "$TMP/log" "$1"
     for ((i = 0; i < 100; i++)); do grep -q 'start game' "$TMP/log" && break; sleep 0.1; done
     runtime
     kill -TERM "$GAME"
     ended
-    [[ $RC == 0 && $(head -n 1 "$TMP/log") && $(tail -n +2 "$TMP/log"; echo .) == \
-        $'init SDL...done\nloading graphics...done\n'"$2"$'\nstart game\n\nfree data....' ]] ||
+    [[ $RC == 0 && $(cat "$TMP/log"; echo .) == \
+        "$CREDIT"$'\ninit SDL...done\nloading graphics...done\n'"$2"$'\nstart game\n\nfree data....' ]] ||
         fail "in $1: status $RC, output:"$'\n'"$(cat "$TMP/log")"
     ok "in $1: transcript and clean end"
 }
@@ -41,7 +39,7 @@ term "$TMP/empty" "loading sounds...done$(printf 'error with chunk[%d]' 0 1 2 3 
 fatal() {
     timeout 10 "${RUNTIME[@]}" env "$1=nosuchdriver" "$M" >"$TMP/log" 2>/dev/null
     RC=$?
-    [[ $RC == 1 && $(cat "$TMP/log"; echo .) =~ ^[^$'\n']+$'\n'"$2"[^$'\n']+$'\n.'$ ]] ||
+    [[ $RC == 1 && $(cat "$TMP/log"; echo .) =~ ^"$CREDIT"$'\n'"$2"[^$'\n']+$'\n.'$ ]] ||
         fail "$1 unavailable: status $RC, output: $(cat "$TMP/log")"
     ok "$1 unavailable: \"$2<reason>\", exit 1"
 }

@@ -19,7 +19,8 @@ TEST(Sprite, PositionsAndBlitsTruncateTowardZero) {
         {0, 330, 0, 0.2f, 5, 0, 331}};
     for (auto& c : cases) {
         CSprite s;
-        s.setSurface(picmeteor1), s.setxy(c.x, c.y);
+        s.setSurface(picmeteor1);
+        s.setxy(c.x, c.y);
         for (int n = 0; n < c.moves; ++n) s.move(c.dx, c.dy);
         s.blit();
         s.blit();  // again, after the library's clipping rewrote the target
@@ -39,7 +40,9 @@ TEST(Sprite, AHopsStepsAreSpreadOverItsFirst60FramesAndStopAt580) {
         {63, 75, upto(60), 63}, {63, 564, upto(16), 17}, {3, 580, {}, 0}};  // 564: two steps due at 579, ends at 581
     for (auto& c : cases) {
         CPlayer p;  // as a strike in frame 100 starts it
-        p.setxy(c.x0, 410), p.setspeedmovst(c.speed, 100), p.setmoving(true);
+        p.setxy(c.x0, 410);
+        p.setspeedmovst(c.speed, 100);
+        p.setmoving(true);
         std::vector<int> steps;
         for (int d = 0; d <= 70; ++d) {
             int x = p.getx();

@@ -8,8 +8,8 @@
 #include "frame.h"
 #include "screens.h"
 #include "sdl_double.h"
+#include "shell.h"
 
-int marrowick_main(int, char*[]);
 
 namespace {
 
@@ -44,10 +44,8 @@ void tell(const std::vector<Story>& stories) {
         sd::maxflips(400);
         for (Step p : s.script)
             sd::atflip(p.flip, [p] { p.sym == QUIT ? sd::pushquit() : sd::key(p.sym, p.down); });
-        char name[] = "marrowick";
-        char* argv[] = {name, nullptr};
         testing::internal::CaptureStdout();
-        marrowick_main(1, argv);
+        marrowick();
         testing::internal::GetCapturedStdout();
         std::string got, want, part;
         for (int f = 0; f < sd::flips(); ++f) {

@@ -41,7 +41,10 @@
 #endif
 
 /* The next function of that name in the search order: the player's. */
-#define NEXT(fn) static __typeof__(&fn) next; if (!next) next = (__typeof__(&fn))dlsym(RTLD_NEXT, #fn)
+static void* after(const char* name)
+{
+    return dlsym(RTLD_NEXT, name);
+}
 #define FRAMES 600
 
 static struct player* pl;  /* the player's view of the game */
@@ -88,7 +91,7 @@ __attribute__((noinline)) static void floorsample(SDL_Surface* screen, struct wo
     }
     SDL_Rect at = {0, 0, 0, 0};
     begin();
-    blit(pl->picture[bg], NULL, screen, &at);
+    blit(pl->picture[picbg], NULL, screen, &at);
     flip(screen);
     end(w, i);
 }
@@ -152,7 +155,9 @@ __attribute__((constructor)) static void mode(void)
 
 int Mix_HaltMusic(void)
 {
-    NEXT(Mix_HaltMusic);
+    static __typeof__(&Mix_HaltMusic) next;
+    if (!next)
+        next = after("Mix_HaltMusic");
     if (pl->ingame && !measured)
         fprintf(stderr, "bench: the game ended before its measurements\n");
     return next();
@@ -175,7 +180,9 @@ static struct work* sample(int frame, int* i)
 /* A game frame starts with its first event poll after the last flip. */
 int SDL_PollEvent(SDL_Event* event)
 {
-    NEXT(SDL_PollEvent);
+    static __typeof__(&SDL_PollEvent) next;
+    if (!next)
+        next = after("SDL_PollEvent");
     int i;
     if (pl->ingame && !inframe) {
         inframe = 1;
@@ -191,16 +198,20 @@ int SDL_PollEvent(SDL_Event* event)
 
 int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect)
 {
-    NEXT(SDL_UpperBlit);
-    drops += src && src == pl->picture[rain];
-    meteors += src && (src == pl->picture[meteor1] || src == pl->picture[meteor2]);
+    static __typeof__(&SDL_UpperBlit) next;
+    if (!next)
+        next = after("SDL_UpperBlit");
+    drops += src && src == pl->picture[picrain];
+    meteors += src && (src == pl->picture[picmeteor1] || src == pl->picture[picmeteor2]);
     return next(src, srcrect, dst, dstrect);
 }
 
 /* The player counts the flip: the frame just drawn is frames - 1 after it. */
 int SDL_Flip(SDL_Surface* screen)
 {
-    NEXT(SDL_Flip);
+    static __typeof__(&SDL_Flip) next;
+    if (!next)
+        next = after("SDL_Flip");
     int result = next(screen);
     int i = 0;
     struct work* w = pl->ingame && inframe ? sample(pl->frames - 1, &i) : NULL;

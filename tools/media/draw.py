@@ -18,18 +18,21 @@ def game_constant(header, name):
         return int(re.search(r"\b%s = (-?\d+);" % name, f.read()).group(1))
 
 
-# Where the game puts things; the art is built around these numbers.
+# Where the game puts things (src/scene.h, src/hitband.h); the art is built
+# around these numbers.
 GROUND_Y = 458                     # first row of the road surface
 FIG_W, FIG_H = 28, 48              # figure at (75, 410): feet on row 457
-FIG_X, FIG_Y = 75, 410
+FIG_X, FIG_Y = game_constant("scene.h", "startx"), game_constant("scene.h", "starty")
 MET = 34                           # meteor sprite is MET x MET
 BAND_TOP = game_constant("hitband.h", "hitwindowtop")  # a meteor's top edge may be struck from here...
 BAND_BOT = game_constant("hitband.h", "hitwindowbottom") + MET  # ...to here plus its body
-FRAME_X, FRAME_Y = 597, 355
+FRAME_X, FRAME_Y = game_constant("scene.h", "hammerx"), game_constant("scene.h", "hammery")
 FRAME_W, FRAME_H = W - FRAME_X, GROUND_Y - FRAME_Y
-HEAD_X, HEAD_UP, HEAD_DOWN = 608, 330, 378
+HEAD_X = game_constant("scene.h", "headx")
+HEAD_UP, HEAD_DOWN = game_constant("scene.h", "headtop"), game_constant("scene.h", "headbottom")
 HEAD_W, HEAD_H = 24, GROUND_Y - HEAD_DOWN   # lands flush on the road
-BAND_RIGHT = 569 + MET + 2         # last column a meteor can cover
+# the last column a meteor can cover
+BAND_RIGHT = game_constant("scene.h", "meteorleftx") + game_constant("scene.h", "meteorcolumns") - 1 + MET + 2
 
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 SS = 4                             # supersampling for hand-drawn sprites
