@@ -8,8 +8,8 @@
 /* exported wake, begin, goon, again, choose, togglesound */
 const CACHE = 'marrowick-@PROJECT_VERSION@';
 
-// What the page downloaded goes into the worker's cache as it comes, so
-// that nothing comes twice. A page that the worker serves has it there.
+// What the page downloads itself goes into the worker's cache as it comes,
+// so that nothing comes twice. A page that the worker serves has it there.
 const kept = [];
 function cache(name, response) {
   if (navigator.serviceWorker && navigator.serviceWorker.controller || !window.caches) return;
@@ -40,7 +40,8 @@ function progress(response) {
   })));
 }
 // The program, compiled while it downloads, and its script: asked for as
-// the page starts, and already on their way by the page's preloads.
+// the page's head is read. (A preload would not do: WebKit fetches a
+// preloaded file again for the page's own fetch.)
 function fetchfiles() {
   const compiled = download('marrowick.wasm').then((response) => {
     const wasm = new Response(response.body, {headers: {'Content-Type': 'application/wasm'}});
@@ -219,6 +220,7 @@ document.addEventListener('DOMContentLoaded', () => {
   $('play').addEventListener('click', safely(begin));
   $('again').addEventListener('click', safely(again));
   $('goon').addEventListener('click', safely(goon));
+  if (marrowick.state !== 'start') return;
   marrowick.shown.start = performance.now();
   $('play').focus();
 });

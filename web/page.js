@@ -66,11 +66,18 @@ function show(cover, text) {
   const first = [...$(cover).querySelectorAll('button')].find((button) => button.getClientRects().length);
   (first || $(cover)).focus();
 }
+// The page's parts exist once its markup is read: a failure before waits.
+const parsed = new Promise((done) => {
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', done);
+  else done();
+});
 function fail(why) {
   marrowick.state = 'failed';
-  $('again').hidden = true;
-  show('message', why);
-  say(why);
+  parsed.then(() => {
+    $('again').hidden = true;
+    show('message', why);
+    say(why);
+  });
 }
 function trouble(error) {
   const text = String(error && error.message || error).replace(/^Uncaught (Error: )?/, '');

@@ -7,7 +7,8 @@ const FILES = ['./', '@SITELIST@'];
 
 // The page has put what it downloaded itself (the program and its data)
 // into the cache already; the rest the server is only asked whether it
-// changed, and on a first visit the browser's own cache has it.
+// changed, and on a first visit the browser's own cache has it (but in
+// WebKit, whose worker does not look there).
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE)
     .then((cache) => Promise.all(FILES.map((file) => cache.match(file)
