@@ -49,10 +49,10 @@ function fetchfiles() {
       : wasm.arrayBuffer().then((bytes) => WebAssembly.compile(bytes));
   });
   // The data, most of the bytes, is asked for once the start screen is on
-  // the screen (2 s at most): on one slow link it would hold up the files
+  // the screen (5 s at most): on one slow link it would hold up the files
   // that draw it.
   const painted = new Promise((drawn) => {
-    setTimeout(drawn, 2000);
+    setTimeout(drawn, 5000);
     if ((PerformanceObserver.supportedEntryTypes || []).includes('paint'))
       new PerformanceObserver(drawn).observe({type: 'paint', buffered: true});
     else requestAnimationFrame(() => setTimeout(drawn));
