@@ -75,6 +75,8 @@ window() {
     for ((i = 0; i < 100; i++)); do WIN=$(xdotool search --onlyvisible --name '^Marrowick$' 2>/dev/null | head -n 1); [[ $WIN ]] && break; sleep 0.1; done
     [[ $WIN ]] && timeout 10 xdotool mousemove --window "$WIN" 320 240 || fail "no window: $(cat "$TMP"/log*)"
 }
+# size: the bytes written so far into SDL's disk audio file.
+size() { stat -c %s "$SDL_DISKAUDIOFILE"; }
 # press KEY: a real key press, held and then left up for several frames, as
 # the program reads the key states once a frame.
 press() { xdotool keydown "$1" sleep 0.1 keyup "$1" sleep 0.1 || fail "cannot press $1"; }
