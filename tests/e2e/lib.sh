@@ -59,17 +59,6 @@ ends() {
 # clean LOG: exit 0, and "\nfree data..." the last output, with no line end.
 clean() { [[ $RC == 0 && $(tail -c 13 "$1"; echo .) == $'\nfree data....' ]] || fail "no clean end, status $RC: $(tail -c 40 "$1" | od -c)"; ok "clean end"; }
 
-# session LOG CMD...: CMD in the background, sent SIGTERM (as a desktop would)
-# once a game could start; then a clean end with exit 0.
-session() {
-    : >"$1"
-    "${@:2}" >"$1" 2>"$1.err" & GAME=$!
-    for ((i = 0; i < 100; i++)); do grep -q 'start game' "$1" && break; sleep 0.1; done
-    kill -TERM "$GAME"
-    ended
-    clean "$1"
-}
-
 # xserver [WxH]: a private Xvfb, 800x600 unless told, exported as DISPLAY.
 # -noreset: the reset after the last client leaves makes the next one fail to
 # connect. -r: no autorepeat, as under load SDL can take a repeat's release
@@ -86,6 +75,8 @@ window() {
     for ((i = 0; i < 100; i++)); do WIN=$(xdotool search --onlyvisible --name '^Marrowick$' 2>/dev/null | head -n 1); [[ $WIN ]] && break; sleep 0.1; done
     [[ $WIN ]] && timeout 10 xdotool mousemove --window "$WIN" 320 240 || fail "no window: $(cat "$TMP"/log*)"
 }
+# size: the bytes written so far into SDL's disk audio file.
+size() { stat -c %s "$SDL_DISKAUDIOFILE"; }
 # press KEY: a real key press, held and then left up for several frames, as
 # the program reads the key states once a frame.
 press() { xdotool keydown "$1" sleep 0.1 keyup "$1" sleep 0.1 || fail "cannot press $1"; }

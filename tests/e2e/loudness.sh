@@ -10,7 +10,6 @@ source "$(dirname "$0")/lib.sh"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$TMP/audio.raw SDL_DISKAUDIODELAY=93
 unset SDL_VIDEODRIVER
 mkdir "$TMP/game" && cp -r data "$TMP/game/" && printf 'w\n%s\n' "${DIFF:-3}" >"$TMP/game/options.txt"
-size() { stat -c %s "$SDL_DISKAUDIOFILE"; }
 # silent FROM: the audio from byte FROM on holds no sound at all.
 silent() { [[ $(tail -c +$(($1 + 1)) "$SDL_DISKAUDIOFILE" | od -An -v -td2 | tr -s ' ' '\n' | grep -cv '^0*$') == 0 ]]; }
 # turn PICTURE: Z until the window shows that page. On a loaded machine a
@@ -45,26 +44,21 @@ press Escape
 ended
 clean "$TMP/log"
 
-# One pass over the samples: the clamped ones, the peak, the loudest 100 ms
-# (ten 10 ms blocks) and the quietest whole second between the first and the
-# last sound, in dB (-999: silence).
-read -r clamped peak loudest quietest seconds < <(od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" | awk '
+# One pass over the samples: the clamped ones, the peak, and the quietest
+# of the whole seconds from the first sound on, before the last, in dB
+# (-999: silence).
+read -r clamped peak quietest seconds < <(od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" | awk '
     function lev(p) { return p > 0 ? 10 * log(p) / log(10) : -999 }
     { v = $1 + 0; n++
       if (v >= 32767 || v <= -32768) c++
       a = v < 0 ? -v : v; if (a > pk) pk = a
       if (v != 0) { if (!first) first = n; last = n }
-      b[int((n - 1) / 220.5)] += v * v }
+      if (first) e[int((n - first) / 22050)] += v * v }
     END {
-      nb = int(n / 220.5); best = 0
-      for (i = 9; i < nb; i++) { s = 0; for (j = i - 9; j <= i; j++) s += b[j]; if (s > best) best = s }
-      q = 1e30; secs = 0
-      for (s0 = first; s0 + 22050 <= last; s0 += 22050) {
-        e = 0; for (j = int((s0 - 1) / 220.5); j < int((s0 + 22049) / 220.5); j++) e += b[j]
-        if (e < q) q = e; secs++ }
-      printf "%d %.2f %.1f %.1f %d\n", c, lev(pk * pk / 32768 / 32768),
-        lev(best / 2205 / 32768 / 32768), lev(q / 22050 / 32768 / 32768), secs }')
-echo "difficulty ${DIFF:-3}: $seconds s of sound, peak $peak dBFS, $clamped clamped samples, loudest 100 ms $loudest dB RMS, quietest second $quietest dB RMS"
+      secs = int((last - first) / 22050); q = 1e30
+      for (k = 0; k < secs; k++) if (e[k] < q) q = e[k]
+      printf "%d %.2f %.1f %d\n", c, lev(pk * pk / 32768 / 32768), lev(q / 22050 / 32768 / 32768), secs }')
+echo "difficulty ${DIFF:-3}: $seconds s of sound, peak $peak dBFS, $clamped clamped samples, quietest second $quietest dB RMS"
 ((seconds > 40)) || fail "only $seconds s of sound: no whole game"
 ((clamped == 0)) || fail "$clamped samples clamped by the mixer"
 awk -v p="$peak" 'BEGIN { exit !(p <= -1) }' || fail "peak $peak dBFS above -1 dBFS"

@@ -10,10 +10,9 @@ source "$(dirname "$0")/lib.sh"
 if [[ ${SDL12COMPAT:-} ]]; then RAW=(-r 44100 -c 2) T=17640 D=46; else RAW=(-r 22050 -c 1) T=4410 D=93; fi
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$TMP/audio.raw SDL_DISKAUDIODELAY=$D
 unset SDL_VIDEODRIVER
-size() { stat -c %s "$SDL_DISKAUDIOFILE"; }
-# db FROM TO Pk|RMS [EFFECT...]: that level in whole dB (-999: silence) of the
+# db FROM TO [EFFECT...]: the RMS level in whole dB (-999: silence) of the
 # audio between two byte offsets, through the sox effects given.
-db() { tail -c +$(($1 + 1)) "$SDL_DISKAUDIOFILE" | head -c $(($2 - $1)) | sox -t raw "${RAW[@]}" -e signed -b 16 -L - -n "${@:4}" stats 2>&1 | awk -v s="^$3 lev dB" '$0 ~ s {printf "%d\n", $4 == "-inf" ? -999 : $4}'; }
+db() { tail -c +$(($1 + 1)) "$SDL_DISKAUDIOFILE" | head -c $(($2 - $1)) | sox -t raw "${RAW[@]}" -e signed -b 16 -L - -n "${@:3}" stats 2>&1 | awk '/^RMS lev dB/ {printf "%d\n", $4 == "-inf" ? -999 : $4}'; }
 # heard FROM UNTIL DB: scans the audio from byte FROM as it is written, up
 # to UNTIL tenths of a second of it after the game's start (byte s0), for a
 # half second louder than DB below 120 Hz; AT is where it starts. Places in
@@ -24,7 +23,7 @@ heard() {
     AT=$1
     while ((AT + 5 * T <= s0 + $2 * T)); do
         if ((AT + 5 * T > $(size))); then sleep 0.1; continue; fi
-        (($(db "$AT" $((AT + 5 * T)) RMS lowpass 120) > $3)) && return
+        (($(db "$AT" $((AT + 5 * T)) lowpass 120) > $3)) && return
         ((AT += T))
     done
     return 1
@@ -50,7 +49,7 @@ s1=$(size)
 # Long before a meteor can reach the band (frame 200): a wrong strike.
 press z
 MAXDIFF=30000 shows bg
-(($(db $((s0 + 5 * T / 2)) "$s1" RMS) > -50)) || fail "no music or rain in the game"
+(($(db $((s0 + 5 * T / 2)) "$s1") > -50)) || fail "no music or rain in the game"
 ok "music and rain"
 heard "$s1" 35 -31 || fail "no wrong strike heard"
 ok "wrong strike heard $(((AT - s0) / T)) tenths of a second into the game audio"
@@ -59,14 +58,13 @@ ok "wrong strike heard $(((AT - s0) / T)) tenths of a second into the game audio
 heard $((AT + 5 * T)) 100 -25 || fail "no hammer heard"
 ok "hammer heard $(((AT - s0) / T)) tenths of a second into the game audio"
 
+# Escape leaves the game, and after the menu's 200 ms guard ends the
+# program. That the title pages make no sound, and the halts at a game's
+# end leave the menu silent, the unit tests check call by call (Shell.*,
+# Game.*), and loudness.sh finds a game's end by that silence.
 press Escape
 shows menu
 sleep 0.5
-s2=$(size)
-sleep 1
 press Escape
 ended
 clean "$TMP/log"
-(($(db 0 "$s0" Pk) == -999)) || fail "sound on the title pages"
-(($(size) - s2 > 5 * T && $(db "$s2" "$(size)" Pk) == -999)) || fail "sound in the menu after the game"
-ok "title pages and menu after the game silent"
