@@ -130,7 +130,6 @@ async function puppet(name, width, height, device, before, gamepads) {
     click: (x, y) => page.mouse.click(x, y),
     tap: (x, y) => page.touchscreen.tap(x, y),
     size: (w, h) => page.setViewport({width: w, height: h}),
-    shot: (file) => page.screenshot({path: file}),
     version: () => browser.version(),
     cdp: async () => name === 'chromium' ? page.createCDPSession() : null,
     seen: async () => ({errors, console}),
@@ -210,7 +209,6 @@ async function webkit(width, height, before) {
       const rect = await driver.manage().window().getRect();
       await driver.manage().window().setRect({width: w + rect.width - inner[0], height: h + rect.height - inner[1]});
     },
-    shot: async (file) => fs.writeFileSync(file, await driver.takeScreenshot(), 'base64'),
     version: async () => (await driver.getCapabilities()).get('browserVersion'),
     cdp: async () => null,
     seen: () => run(() => window.heard || {errors: [], console: []}),

@@ -2,9 +2,9 @@
 // things: at each size the start screen and a game as laid out for it (no
 // overlap, nothing off the screen, no text under 12 px, touch targets of
 // 44 px and more, the canvas filling its space); the touch controls in full
-// screen; an iPhone without element full screen or an Ogg Vorbis decoder;
-// a page error that is not the program's; a hidden page, with axe at every
-// state of a phone's page; the page opened from disk.
+// screen; an iPhone without element full screen, an Ogg Vorbis decoder or
+// storage, with axe at every state of its page, a page error that is not
+// the program's and a hidden page; the page opened from disk.
 import {pathToFileURL} from 'node:url';
 import path from 'node:path';
 import {SITE, DEVICES, serve, open, begin, startscreen, togame, state, until, shows, differs, press, still, middle, loudness, hide,
@@ -122,8 +122,10 @@ for (const [name, device] of Object.entries(DEVICES)) {
   // An iPhone before iOS 18.4, in a private window: no element full
   // screen, no Ogg Vorbis decoder, no storage and no service worker. The
   // page offers the Home Screen instead; the program decodes every sound
-  // itself; the sound switch still holds; an error from elsewhere and a
-  // failing button leave play alone.
+  // itself; an error from elsewhere and a failing button leave play alone.
+  // axe at every state of its page; and a hidden page: the picture and the
+  // program's clock stand still and the audio is suspended; back in view a
+  // cover waits, and the press that goes on is the page's.
   const b = await open('chromium', {device: DEVICES.phone, before: `
     Storage.prototype.setItem = () => { throw new DOMException('No storage', 'QuotaExceededError'); };
     ServiceWorkerContainer.prototype.register = () => Promise.reject(new DOMException('No', 'SecurityError'));
@@ -133,14 +135,18 @@ for (const [name, device] of Object.entries(DEVICES)) {
     BaseAudioContext.prototype.decodeAudioData = function() {
       return Promise.reject(new DOMException('Decoding failed', 'EncodingError'));
     };`});
+  const clock = () => b.run(() => marrowick.module.turns.clock());
+  const audio = () => b.run(() => marrowick.audio.context.state);
   try {
     await startscreen(b, server.url);
     check(await b.run(() => [...document.querySelectorAll('.full')].every((e) => !e.offsetHeight)), 'an iPhone: no Full screen');
     check(await b.run(() => document.getElementById('homescreen').offsetHeight > 0), 'but how to add the game to the Home Screen');
     sound(await b.run(layout), 'an iPhone, start');
+    await axe(b, 'a phone, the start screen');
     await b.tap(...await middle(b, '#play'));
     await shows(b, 's1');
     check((await b.seen()).console.includes('loading sounds...done'), 'no decoder: still "loading sounds...done"');
+    await axe(b, 'a phone, a title page');
     await b.run(() => { setTimeout(() => { throw new Error('an extension fails'); }); });
     // The Full screen button's own call, were it shown, fails here.
     await b.run(() => document.querySelector('#bar .full').click());
@@ -148,36 +154,12 @@ for (const [name, device] of Object.entries(DEVICES)) {
     check(await state(b) === 'playing' && await b.run(() => document.getElementById('message').hidden),
       'an error that is not the program\'s leaves the game playing');
     await togame(b);
-    await sleep(1000);
-    check(await loudness(b) > -50, 'music and rain play, decoded by the program');
-    await press(b, 'm');
-    await sleep(300);
-    check(await loudness(b) === -Infinity, 'and M turns them off, with no storage');
-  } finally {
-    await b.close();
-  }
-}
-
-{
-  // A phone's page at every state, by axe; and a hidden page: the picture
-  // and the program's clock stand still and the audio is suspended; back in
-  // view a cover waits, and the press that goes on is the page's: the page
-  // behind it does not turn.
-  const b = await open('chromium', {device: DEVICES.phone});
-  const clock = () => b.run(() => marrowick.module.turns.clock());
-  try {
-    await startscreen(b, server.url);
-    await axe(b, 'a phone, the start screen');
-    await b.tap(...await middle(b, '#play'));
-    await shows(b, 's1');
-    await axe(b, 'a phone, a title page');
-    await togame(b);
     await axe(b, 'a phone, a game');
     await hide(b, true);
     await still(b);
     const stopped = await clock();
     await sleep(1000);
-    check(await clock() === stopped && await b.run(() => marrowick.audio.context.state) === 'suspended',
+    check(await clock() === stopped && await audio() === 'suspended',
       'hidden: the picture and the program\'s clock stand still, the audio is suspended');
     await hide(b, false);
     await still(b);
@@ -185,9 +167,11 @@ for (const [name, device] of Object.entries(DEVICES)) {
     await axe(b, 'a phone, the paused cover');
     await b.tap(195, 300);
     await still(b, false);
-    check(await clock() > stopped && await b.run(() => marrowick.audio.context.state) === 'running',
-      'a tap: the game, its clock and its sound go on');
-    check(await loudness(b) > -50, 'music and rain play');
+    check(await clock() > stopped && await audio() === 'running', 'a tap: the game, its clock and its sound go on');
+    check(await loudness(b) > -50, 'music and rain play, decoded by the program');
+    await press(b, 'm');
+    await sleep(300);
+    check(await loudness(b) === -Infinity, 'and M turns them off, with no storage');
     await press(b, 'Escape');
     await shows(b, 'menu');
     await hide(b, true);
