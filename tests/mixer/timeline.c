@@ -98,8 +98,7 @@ static void expect(const char* call, int got, int want, int slack)
 {
     int right = abs(got - want) <= slack;
     asked++;
-    if (!right)
-        wrong++;
+    wrong += !right;
     printf("%5d ms %-40s %4d%s\n", now, call, right ? want : got, right ? "" : "  FAIL: SDL_mixer gives");
     if (!right)
         printf("%48d\n", want);
