@@ -20,9 +20,8 @@ CHUNKS=(hammer wrongjump missed gameover rain heart)
 # damaged as KIND says.
 prepare() {
     local dir=$1 f=$2 kind=$3 size n at byte bytes=''
-    mkdir -p "$dir/data/graphics" "$dir/data/sounds"
-    ln -s "$PWD"/data/graphics/* "$dir/data/graphics"
-    ln -s "$PWD"/data/sounds/* "$dir/data/sounds"
+    mkdir "$dir"
+    cp -rs "$PWD/data" "$dir"
     rm "$dir/data/$f"
     size=$(stat -c %s "data/$f")
     case $kind in
