@@ -24,8 +24,7 @@ struct State {
     Uint8 keys[SDLK_LAST] = {};
     std::vector<Timed> timed;
     std::set<std::string> missing, failing;
-    std::vector<Rec> draws;
-    std::vector<size_t> framestart{0};  // the first draw of each flip
+    std::vector<std::vector<Rec>> frames{1};  // the blits of each flip
     bool playing[8] = {}, music = false;
     int reserved = 0, handles = 0;
     std::deque<int> rands;
@@ -102,14 +101,11 @@ void pushrand(int v, bool forever) {
 }
 void clearcalls() { S.log.clear(); }
 
-std::vector<Draw> drawn(int flip, const std::string& image) {
+std::vector<Draw> drawn(int flip, const std::string& prefix) {
     std::vector<Draw> out;
     if (flip < 0 || flip > S.flips) return out;
-    bool wanted[256];
-    for (int h = 0; h < S.handles; ++h) wanted[h] = image.empty() || names[h] == image;
-    const size_t* start = &S.framestart[flip];
-    for (size_t i = start[0]; i < (flip < S.flips ? start[1] : S.draws.size()); ++i)
-        if (wanted[S.draws[i].image]) out.push_back({names[S.draws[i].image], S.draws[i].x, S.draws[i].y});
+    for (Rec r : S.frames[flip])
+        if (names[r.image].compare(0, prefix.size(), prefix) == 0) out.push_back({names[r.image], r.x, r.y});
     return out;
 }
 
@@ -180,7 +176,7 @@ int SDL_PollEvent(SDL_Event* event) {
 int SDL_UpperBlit(SDL_Surface* src, SDL_Rect*, SDL_Surface*, SDL_Rect* at) {
     tick();
     if (!src) return -1;
-    S.draws.push_back({at->x, at->y, Sint16(static_cast<char*>(static_cast<void*>(src)) - pool)});
+    S.frames.back().push_back({at->x, at->y, Sint16(static_cast<char*>(static_cast<void*>(src)) - pool)});
     // The library writes the clipped rectangle back: the next blit must not trust it.
     at->x = std::max<Sint16>(at->x, 0);
     at->y = std::max<Sint16>(at->y, 0);
@@ -191,7 +187,7 @@ int SDL_Flip(SDL_Surface*) {
     call("SDL_Flip");
     S.flips++;
     S.idle = 0;
-    S.framestart.push_back(S.draws.size());
+    S.frames.emplace_back();
     return 0;
 }
 

@@ -45,8 +45,9 @@ void maxflips(int n);
 void missing(const std::string& path);
 void fail(const std::string& fn);  // SDL_Init, Mix_OpenAudio or SDL_SetVideoMode fails: "no luck"
 
-// The blits of frame `flip`, in order; only those of `image` if given.
-std::vector<Draw> drawn(int flip, const std::string& image = "");
+// The blits of frame `flip`, in order; only those of images whose names
+// start with `prefix` if given ("char": either figure).
+std::vector<Draw> drawn(int flip, const std::string& prefix = "");
 // Eight channels; channel -1 takes the first free one past the reserved ones.
 // A sound or the music plays until it is halted or a test ends it.
 void endchannel(int c);

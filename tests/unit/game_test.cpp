@@ -51,9 +51,8 @@ Ints ys(int f, const std::string& image, int x = anyx) {
     return out;
 }
 sd::Draw figure(int f) {
-    for (const char* image : {"char1.png", "char2.png"})
-        if (auto d = sd::drawn(f, image); !d.empty()) return d[0];
-    return {"none", -1, -1};
+    const auto d = sd::drawn(f, "char");
+    return d.empty() ? sd::Draw{"none", -1, -1} : d[0];
 }
 // The length of every hop that started by frame `to` - 70.
 Ints hops(int to) {

@@ -121,7 +121,6 @@ TEST_F(Shell, OptionsChooseAWindowByAFirstCharWAndADifficultyOnlyFrom1To3) {
         if (folder)
             fs::create_directory("options.txt");
         run();
-        fs::remove("options.txt");
         EXPECT_FALSE(windowed()) << (folder ? "folder" : "no file");
         EXPECT_EQ(diff, 2) << (folder ? "folder" : "no file");
     }
