@@ -3,7 +3,6 @@
 // puppeteer, WebKitGTK's MiniBrowser on Xvfb through WebDriver) behind one
 // small interface, and what a player sees and hears.
 import http from 'node:http';
-import net from 'node:net';
 import fs from 'node:fs';
 import crypto from 'node:crypto';
 import zlib from 'node:zlib';
@@ -12,6 +11,7 @@ import {spawn} from 'node:child_process';
 import {createRequire} from 'node:module';
 import puppeteer from 'puppeteer-core';
 import {Builder, Key} from 'selenium-webdriver';
+import remote from 'selenium-webdriver/remote/index.js';
 
 export const ROOT = path.resolve(import.meta.dirname, '../..');
 export const SITE = process.env.SITE || path.join(ROOT, 'build-web/site');
@@ -151,13 +151,6 @@ function listen() {
 }
 
 const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
-async function freeport() {
-  const probe = net.createServer();
-  await new Promise((done) => probe.listen(0, '127.0.0.1', done));
-  const {port} = probe.address();
-  await new Promise((done) => probe.close(done));
-  return port;
-}
 async function xserver() {
   const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1600x1200x24', '-nolisten', 'tcp'],
     {stdio: ['ignore', 'ignore', 'ignore', 'pipe']});
@@ -171,20 +164,13 @@ async function xserver() {
 
 async function webkit(width, height, before) {
   const x = await xserver();
-  const port = await freeport();
-  const server = spawn('WebKitWebDriver', ['--port=' + port], {stdio: 'ignore', env: {...process.env, DISPLAY: x.display}});
-  let driver;
-  for (let tries = 0; !driver; tries++) {
-    try {
-      driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
-        browserName: 'MiniBrowser',
-        'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']},
-      }).build();
-    } catch (error) {
-      if (tries > 50) throw error;
-      await sleep(200);
-    }
-  }
+  // WebKitWebDriver on a free port, asked for a session once it answers.
+  const service = new remote.DriverService.Builder('WebKitWebDriver').setLoopback(true)
+    .setEnvironment({...process.env, DISPLAY: x.display}).build();
+  const driver = await new Builder().usingServer(await service.start()).withCapabilities({
+    browserName: 'MiniBrowser',
+    'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']},
+  }).build();
   const run = async (fn, ...args) => {
     const answer = await driver.executeAsyncScript(
       `const done = arguments[arguments.length - 1];
@@ -213,7 +199,7 @@ async function webkit(width, height, before) {
     cdp: async () => null,
     seen: () => run(() => window.heard || {errors: [], console: []}),
     forget: () => run(() => { if (window.heard) window.heard.errors.length = window.heard.console.length = 0; }),
-    close: async () => { await driver.quit().catch(() => {}); server.kill(); x.stop(); },
+    close: async () => { await driver.quit().catch(() => {}); await service.kill(); x.stop(); },
   };
   await b.size(width, height);
   return b;
