@@ -80,6 +80,11 @@ function make() {
   return files.then(([data, wasm]) => {
     const old = $('canvas'), canvas = old.cloneNode();  // the last copy's listeners stay behind
     old.replaceWith(canvas);
+    // The first getContext fixes a canvas's settings for good. The program
+    // asks for these (platform.js) only once it opens its video mode; a
+    // look at the canvas before that (a test's, the benchmark's, an
+    // extension's) would leave it on the GPU, slower, and in WebKit crashing.
+    canvas.getContext('2d', {willReadFrequently: true, desynchronized: true});
     fit();
     marrowick.keys = new EventTarget();
     return Marrowick({
