@@ -40,11 +40,8 @@
 #define CALLGRIND_DUMP_STATS_AT(name)
 #endif
 
-/* The next function of that name in the search order: the player's. */
-static void* after(const char* name)
-{
-    return dlsym(RTLD_NEXT, name);
-}
+/* Each hook calls the next function of its name in the search order
+ * (dlsym's RTLD_NEXT): the player's. */
 #define FRAMES 600
 
 static struct player* pl;  /* the player's view of the game */
@@ -157,7 +154,7 @@ int Mix_HaltMusic(void)
 {
     static __typeof__(&Mix_HaltMusic) next;
     if (!next)
-        next = after("Mix_HaltMusic");
+        next = dlsym(RTLD_NEXT, "Mix_HaltMusic");
     if (pl->ingame && !measured)
         fprintf(stderr, "bench: the game ended before its measurements\n");
     return next();
@@ -182,7 +179,7 @@ int SDL_PollEvent(SDL_Event* event)
 {
     static __typeof__(&SDL_PollEvent) next;
     if (!next)
-        next = after("SDL_PollEvent");
+        next = dlsym(RTLD_NEXT, "SDL_PollEvent");
     int i;
     if (pl->ingame && !inframe) {
         inframe = 1;
@@ -200,7 +197,7 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
 {
     static __typeof__(&SDL_UpperBlit) next;
     if (!next)
-        next = after("SDL_UpperBlit");
+        next = dlsym(RTLD_NEXT, "SDL_UpperBlit");
     drops += src && src == pl->picture[picrain];
     meteors += src && (src == pl->picture[picmeteor1] || src == pl->picture[picmeteor2]);
     return next(src, srcrect, dst, dstrect);
@@ -211,7 +208,7 @@ int SDL_Flip(SDL_Surface* screen)
 {
     static __typeof__(&SDL_Flip) next;
     if (!next)
-        next = after("SDL_Flip");
+        next = dlsym(RTLD_NEXT, "SDL_Flip");
     int result = next(screen);
     int i = 0;
     struct work* w = pl->ingame && inframe ? sample(pl->frames - 1, &i) : NULL;

@@ -47,12 +47,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-/* The library's own function of that name, next in the search order
- * after this one. */
-static void* library(const char* name)
-{
-    return dlsym(RTLD_NEXT, name);
-}
+/* Each hook calls the library's own function of its name: the next one
+ * in the search order after this one (dlsym's RTLD_NEXT). */
 
 struct player marrowick_player = {.level10 = -1};
 static struct player* const p = &marrowick_player;
@@ -96,7 +92,7 @@ Uint32 SDL_GetTicks(void)
 {
     static __typeof__(&SDL_GetTicks) real;
     if (!real)
-        real = library("SDL_GetTicks");
+        real = dlsym(RTLD_NEXT, "SDL_GetTicks");
     if (!fastclock)
         return real();
     if (!onmain())
@@ -108,7 +104,7 @@ void SDL_Delay(Uint32 ms)
 {
     static __typeof__(&SDL_Delay) real;
     if (!real)
-        real = library("SDL_Delay");
+        real = dlsym(RTLD_NEXT, "SDL_Delay");
     if (!fastclock)
         real(ms);
     else if (onmain())
@@ -121,7 +117,7 @@ SDL_Surface* IMG_Load(const char* file)
 {
     static __typeof__(&IMG_Load) real;
     if (!real)
-        real = library("IMG_Load");
+        real = dlsym(RTLD_NEXT, "IMG_Load");
     SDL_Surface* s = real(file);
     if (pictures < picturecount)  /* loaded once, in slot order */
         p->picture[pictures++] = s;
@@ -132,7 +128,7 @@ Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc)
 {
     static __typeof__(&Mix_LoadWAV_RW) real;
     if (!real)
-        real = library("Mix_LoadWAV_RW");
+        real = dlsym(RTLD_NEXT, "Mix_LoadWAV_RW");
     Mix_Chunk* c = real(src, freesrc);
     if (!c)
         fprintf(stderr, "player: chunk[%d] failed\n", chunks);
@@ -144,7 +140,7 @@ SDL_Surface* SDL_SetVideoMode(int w, int h, int bpp, Uint32 flags)
 {
     static __typeof__(&SDL_SetVideoMode) real;
     if (!real)
-        real = library("SDL_SetVideoMode");
+        real = dlsym(RTLD_NEXT, "SDL_SetVideoMode");
     displayup = 1;
     return real(w, h, bpp, flags);
 }
@@ -155,7 +151,7 @@ int Mix_PlayMusic(Mix_Music* music, int loops)
 {
     static __typeof__(&Mix_PlayMusic) real;
     if (!real)
-        real = library("Mix_PlayMusic");
+        real = dlsym(RTLD_NEXT, "Mix_PlayMusic");
     if (!p->ingame) {
         p->ingame = 1;
         p->frames = 0;
@@ -172,7 +168,7 @@ int Mix_VolumeMusic(int volume)
 {
     static __typeof__(&Mix_VolumeMusic) real;
     if (!real)
-        real = library("Mix_VolumeMusic");
+        real = dlsym(RTLD_NEXT, "Mix_VolumeMusic");
     const char* disk = getenv("SDL_DISKAUDIOFILE");
     struct stat written;
     if (volume >= 0 && disk && !stat(disk, &written))
@@ -197,7 +193,7 @@ int Mix_HaltMusic(void)
 {
     static __typeof__(&Mix_HaltMusic) real;
     if (!real)
-        real = library("Mix_HaltMusic");
+        real = dlsym(RTLD_NEXT, "Mix_HaltMusic");
     int result = real();
     if (p->ingame) {
         p->ingame = 0;
@@ -211,7 +207,7 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
 {
     static __typeof__(&SDL_UpperBlit) real;
     if (!real)
-        real = library("SDL_UpperBlit");
+        real = dlsym(RTLD_NEXT, "SDL_UpperBlit");
     /* Read before the library clips the rectangle. */
     if (src && dstrect) {
         if (src == p->picture[picmeteor1] && dstrect->y >= hitwindowtop && dstrect->y <= hitwindowbottom)
@@ -229,7 +225,7 @@ int SDL_Flip(SDL_Surface* screen)
 {
     static __typeof__(&SDL_Flip) real;
     if (!real)
-        real = library("SDL_Flip");
+        real = dlsym(RTLD_NEXT, "SDL_Flip");
     p->frames += p->ingame;
     reads = 0;
     return real(screen);
@@ -245,7 +241,7 @@ static int bykey(void)
     if (chance(2)) {
         static __typeof__(&SDL_PushEvent) real;  /* looked up, as no other call of the library is linked */
         if (!real)
-            real = library("SDL_PushEvent");
+            real = dlsym(RTLD_NEXT, "SDL_PushEvent");
         SDL_Event e = {.type = SDL_QUIT};
         real(&e);
     } else {
@@ -301,7 +297,7 @@ Uint8* SDL_GetKeyState(int* numkeys)
 {
     static __typeof__(&SDL_GetKeyState) real;
     if (!real)
-        real = library("SDL_GetKeyState");
+        real = dlsym(RTLD_NEXT, "SDL_GetKeyState");
     Uint8* keys = real(numkeys);
     if (!onmain() || !displayup)
         return keys;
