@@ -8,10 +8,10 @@ const $ = (id) => document.getElementById(id);
 
 // The page's state, for the browser's console and the tests: the program's
 // module and the target its key listeners hear, whether the last press was
-// a pointer's (input.js), the sound output made on
-// the first press, where the page is (start, waiting for the files after a
-// press, playing, stopped while hidden, ended, failed) and when each cover
-// last showed, and what the page's Content-Security-Policy blocked.
+// a pointer's (input.js), the sound output made on the first press, where
+// the page is (start, waiting for the files after a press, playing, stopped
+// while hidden, ended, failed) and when each cover last showed, and what the
+// page's Content-Security-Policy blocked.
 const marrowick = window.marrowick = {module: null, keys: null, pointer: false, audio: null, state: 'start',
   shown: {}, blocked: []};
 document.addEventListener('securitypolicyviolation', (event) => {
