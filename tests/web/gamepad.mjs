@@ -4,28 +4,28 @@
 // how to have it; A turns the title pages; Start pauses and goes on; Back
 // leaves the game; a second pad, connected during a game, plays too; and a
 // key brings the sound.
-import {serve, open, startscreen, togame, until, shows, still, sleep, ok} from './lib.mjs';
+import {serve, using, startscreen, togame, until, shows, still, sleep, ok} from './lib.mjs';
 
 const server = await serve();
 // Firefox under automation lets any page start sound: here, as browsers do
 // outside it, only a key or a press does.
-const b = await open('firefox', {gamepads: true, before: `
+const gestures = `
   let gesture = false;
   for (const type of ['keydown', 'pointerdown']) addEventListener(type, (e) => { gesture ||= e.isTrusted; }, true);
   const resume = AudioContext.prototype.resume;
   AudioContext.prototype.resume = function() { return gesture ? resume.call(this) : new Promise(() => {}); };
   window.AudioContext = class extends AudioContext {
     constructor(...options) { super(...options); if (!gesture) this.suspend(); }
-  };`});
-// Presses and lets go of a button of a pad, held long enough for a frame to see it.
-const button = async (pad, index) => {
-  for (const pressed of [true, false]) {
-    await b.run((pad, index, pressed) => window.service.newButtonEvent(pad, index, pressed, pressed), pad, index, pressed);
-    await sleep(150);
-  }
-};
-const pad = () => b.run(() => window.service.addGamepad('test pad', 'standard', '', 17, 4, 0, 0, 0));
-try {
+  };`;
+await using('firefox', {gamepads: true, before: gestures}, async (b) => {
+  // Presses and lets go of a button of a pad, held long enough for a frame to see it.
+  const button = async (pad, index) => {
+    for (const pressed of [true, false]) {
+      await b.run((pad, index, pressed) => window.service.newButtonEvent(pad, index, pressed, pressed), pad, index, pressed);
+      await sleep(150);
+    }
+  };
+  const pad = () => b.run(() => window.service.addGamepad('test pad', 'standard', '', 17, 4, 0, 0, 0));
   await startscreen(b, server.url);
   await b.run(() => { window.service = navigator.requestGamepadServiceTest(); });
   const first = await pad();
@@ -50,7 +50,4 @@ try {
   await until('sound after a key', () => b.run(() =>
     marrowick.audio.context.state === 'running' && document.getElementById('soundnote').hidden));
   ok('a key brings the sound');
-} finally {
-  await b.close();
-  await server.stop();
-}
+});

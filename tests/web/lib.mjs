@@ -62,8 +62,10 @@ export async function serve({damage, site = SITE, hold, extra = {}, link} = {}) 
     };
     wait(() => (page === hold ? held.push(answer) : answer()));
   });
-  server.on('connection', (socket) => { sockets.add(socket); socket.on('close', () => sockets.delete(socket)); });
+  // Never what keeps a test's process alive: it ends once its browser closes.
+  server.on('connection', (socket) => { sockets.add(socket.unref()); socket.on('close', () => sockets.delete(socket)); });
   await new Promise((done) => server.listen(0, '127.0.0.1', done));
+  server.unref();
   const port = server.address().port, address = `http://127.0.0.1:${port}/`;
   return {
     url: address, other: `http://localhost:${port}/`, sent, served,
@@ -101,6 +103,11 @@ export const DEVICES = {
 // the automation mode its own test harnesses run in.
 export async function open(name, {width = 1000, height = 800, device, before, gamepads} = {}) {
   return name === 'webkit' ? webkit(width, height, before) : puppet(name, width, height, device, before, gamepads);
+}
+// test(b) on a browser opened as open() does, closed however the test ends.
+export async function using(name, options, test) {
+  const b = await open(name, options);
+  try { return await test(b); } finally { await b.close(); }
 }
 
 async function puppet(name, width, height, device, before, gamepads) {

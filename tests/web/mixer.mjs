@@ -3,12 +3,10 @@
 // one browser (argument: chromium, firefox or webkit): every answer as
 // SDL_mixer gives it, at the same moments.
 import path from 'node:path';
-import {ROOT, serve, open, until, check} from './lib.mjs';
+import {ROOT, serve, using, until, check} from './lib.mjs';
 
-const name = process.argv[2];
 const server = await serve({site: path.join(ROOT, 'build-web/mixer')});
-const b = await open(name);
-try {
+await using(process.argv[2], {}, async (b) => {
   await b.goto(server.url + 'timeline.html');
   await b.click(60, 15);
   const done = () => b.run(() => window.lines.some((line) => line.startsWith('timeline:')));
@@ -16,7 +14,4 @@ try {
   const lines = await b.run(() => window.lines);
   console.log(lines.join('\n'));
   check(/^timeline: \d+ answers, 0 unexpected$/.test(lines[lines.length - 1]), 'every answer as SDL_mixer gives it');
-} finally {
-  await b.close();
-  await server.stop();
-}
+});

@@ -7,7 +7,7 @@
 // the program's and a hidden page; the page opened from disk.
 import {pathToFileURL} from 'node:url';
 import path from 'node:path';
-import {SITE, DEVICES, serve, open, begin, startscreen, togame, state, until, shows, differs, press, still, middle, loudness, hide,
+import {SITE, DEVICES, serve, using, begin, startscreen, togame, state, until, shows, differs, press, still, middle, loudness, hide,
   axe, sleep, check, ok} from './lib.mjs';
 
 const server = await serve();
@@ -48,8 +48,7 @@ function sound({seen, width, height}, where) {
 }
 
 for (const [name, device] of Object.entries(DEVICES)) {
-  const b = await open('chromium', {device});
-  try {
+  await using('chromium', {device}, async (b) => {
     await startscreen(b, server.url);
     sound(await b.run(layout), `${name} ${device.width}x${device.height}, start`);
     await b.tap(...await middle(b, '#play'));
@@ -66,137 +65,117 @@ for (const [name, device] of Object.entries(DEVICES)) {
     if (portrait) check(canvas.w >= device.width - 0.5, `${name}: in portrait the full width`);
     const turn = game.seen.some((e) => e.what === 'turn');
     check(turn === portrait, `${name}: ${portrait ? 'a hint to turn the device' : 'no hint to turn'}`);
-  } finally {
-    await b.close();
-  }
+  });
 }
 
-{
-  // The touch controls in full screen, with the orientation locked where
-  // the browser allows (headless Chromium refuses, quietly).
-  const b = await open('chromium', {device: DEVICES.landscape});
+// The touch controls in full screen, with the orientation locked where the
+// browser allows (headless Chromium refuses, quietly).
+await using('chromium', {device: DEVICES.landscape}, async (b) => {
   const tapon = async (selector) => b.tap(...await middle(b, selector));
-  try {
-    await begin(b, server.url);
-    await tapon('#bar .full');
-    await until('full screen', () => b.run(() => document.fullscreenElement === document.getElementById('stage')));
-    await sleep(500);
-    sound(await b.run(layout), 'landscape phone in full screen');
-    check(await b.run(() => document.querySelector('#bar .full').textContent) === 'Leave full screen',
-      'in full screen the button offers to leave it');
-    // A tap on a loaded machine may fall between two frames: once more.
-    const turn = async (done) => {
-      for (let tries = 0; tries < 3; tries++) {
-        await b.tap(300, 200);
-        try { return await until('the next page', done, 2000); } catch (e) { /* again */ }
-      }
-      throw new Error('FAIL: taps turn no page');
-    };
-    for (const page of ['s2', 's3', 'menu']) {
-      await turn(async () => await differs(b, page) === 0);
-      ok('a tap: ' + page);
+  await begin(b, server.url);
+  await tapon('#bar .full');
+  await until('full screen', () => b.run(() => document.fullscreenElement === document.getElementById('stage')));
+  await sleep(500);
+  sound(await b.run(layout), 'landscape phone in full screen');
+  check(await b.run(() => document.querySelector('#bar .full').textContent) === 'Leave full screen',
+    'in full screen the button offers to leave it');
+  // A tap on a loaded machine may fall between two frames: once more.
+  const turn = async (done) => {
+    for (let tries = 0; tries < 3; tries++) {
+      await b.tap(300, 200);
+      try { return await until('the next page', done, 2000); } catch (e) { /* again */ }
     }
-    await turn(async () => await differs(b, 'bg') < 20000);
-    await tapon('#pause');
-    await still(b);
-    await tapon('#pause');
-    await still(b, false);
-    ok('Pause in full screen, and again');
-    await tapon('#bar .sound');
-    await sleep(300);
-    check(await loudness(b) === -Infinity, 'Sound in full screen: silence');
-    await tapon('#back');
-    await shows(b, 'menu');
-    check(await b.run(() => document.fullscreenElement !== null), 'Back leaves the game, not full screen');
-    check(await state(b) === 'playing', 'and the program runs on');
-    await tapon('#bar .full');
-    await until('the button leaves full screen', () => b.run(() =>
-      document.fullscreenElement === null && document.querySelector('#bar .full').textContent === 'Full screen'));
-    ok('the button leaves full screen');
-  } finally {
-    await b.close();
+    throw new Error('FAIL: taps turn no page');
+  };
+  for (const page of ['s2', 's3', 'menu']) {
+    await turn(async () => await differs(b, page) === 0);
+    ok('a tap: ' + page);
   }
-}
+  await turn(async () => await differs(b, 'bg') < 20000);
+  await tapon('#pause');
+  await still(b);
+  await tapon('#pause');
+  await still(b, false);
+  ok('Pause in full screen, and again');
+  await tapon('#bar .sound');
+  await sleep(300);
+  check(await loudness(b) === -Infinity, 'Sound in full screen: silence');
+  await tapon('#back');
+  await shows(b, 'menu');
+  check(await b.run(() => document.fullscreenElement !== null), 'Back leaves the game, not full screen');
+  check(await state(b) === 'playing', 'and the program runs on');
+  await tapon('#bar .full');
+  await until('the button leaves full screen', () => b.run(() =>
+    document.fullscreenElement === null && document.querySelector('#bar .full').textContent === 'Full screen'));
+  ok('the button leaves full screen');
+});
 
-{
-  // An iPhone before iOS 18.4, in a private window: no element full
-  // screen, no Ogg Vorbis decoder, no storage and no service worker. The
-  // page offers the Home Screen instead; the program decodes every sound
-  // itself; an error from elsewhere and a failing button leave play alone.
-  // axe at every state of its page; and a hidden page: the picture and the
-  // program's clock stand still and the audio is suspended; back in view a
-  // cover waits, and the press that goes on is the page's.
-  const b = await open('chromium', {device: DEVICES.phone, before: `
-    Storage.prototype.setItem = () => { throw new DOMException('No storage', 'QuotaExceededError'); };
-    ServiceWorkerContainer.prototype.register = () => Promise.reject(new DOMException('No', 'SecurityError'));
-    delete Element.prototype.requestFullscreen;
-    delete Element.prototype.webkitRequestFullscreen;
-    Object.defineProperty(Document.prototype, 'fullscreenEnabled', {get: () => false});
-    BaseAudioContext.prototype.decodeAudioData = function() {
-      return Promise.reject(new DOMException('Decoding failed', 'EncodingError'));
-    };`});
+// An iPhone before iOS 18.4, in a private window: no element full screen,
+// no Ogg Vorbis decoder, no storage and no service worker. The page offers
+// the Home Screen instead; the program decodes every sound itself; an error
+// from elsewhere and a failing button leave play alone. axe at every state
+// of its page; and a hidden page: the picture and the program's clock stand
+// still and the audio is suspended; back in view a cover waits, and the
+// press that goes on is the page's. Last, the page opened from disk.
+const iphone = `
+  Storage.prototype.setItem = () => { throw new DOMException('No storage', 'QuotaExceededError'); };
+  ServiceWorkerContainer.prototype.register = () => Promise.reject(new DOMException('No', 'SecurityError'));
+  delete Element.prototype.requestFullscreen;
+  delete Element.prototype.webkitRequestFullscreen;
+  Object.defineProperty(Document.prototype, 'fullscreenEnabled', {get: () => false});
+  BaseAudioContext.prototype.decodeAudioData = function() {
+    return Promise.reject(new DOMException('Decoding failed', 'EncodingError'));
+  };`;
+await using('chromium', {device: DEVICES.phone, before: iphone}, async (b) => {
   const clock = () => b.run(() => marrowick.module.turns.clock());
   const audio = () => b.run(() => marrowick.audio.context.state);
-  try {
-    await startscreen(b, server.url);
-    check(await b.run(() => [...document.querySelectorAll('.full')].every((e) => !e.offsetHeight)), 'an iPhone: no Full screen');
-    check(await b.run(() => document.getElementById('homescreen').offsetHeight > 0), 'but how to add the game to the Home Screen');
-    sound(await b.run(layout), 'an iPhone, start');
-    await axe(b, 'a phone, the start screen');
-    await b.tap(...await middle(b, '#play'));
-    await shows(b, 's1');
-    check((await b.seen()).console.includes('loading sounds...done'), 'no decoder: still "loading sounds...done"');
-    await axe(b, 'a phone, a title page');
-    await b.run(() => { setTimeout(() => { throw new Error('an extension fails'); }); });
-    // The Full screen button's own call, were it shown, fails here.
-    await b.run(() => document.querySelector('#bar .full').click());
-    await sleep(500);
-    check(await state(b) === 'playing' && await b.run(() => document.getElementById('message').hidden),
-      'an error that is not the program\'s leaves the game playing');
-    await togame(b);
-    await axe(b, 'a phone, a game');
-    await hide(b, true);
-    await still(b);
-    const stopped = await clock();
-    await sleep(1000);
-    check(await clock() === stopped && await audio() === 'suspended',
-      'hidden: the picture and the program\'s clock stand still, the audio is suspended');
-    await hide(b, false);
-    await still(b);
-    check(await b.run(() => !document.getElementById('paused').hidden), 'shown again: a cover says the game is paused');
-    await axe(b, 'a phone, the paused cover');
-    await b.tap(195, 300);
-    await still(b, false);
-    check(await clock() > stopped && await audio() === 'running', 'a tap: the game, its clock and its sound go on');
-    check(await loudness(b) > -50, 'music and rain play, decoded by the program');
-    await press(b, 'm');
-    await sleep(300);
-    check(await loudness(b) === -Infinity, 'and M turns them off, with no storage');
-    await press(b, 'Escape');
-    await shows(b, 'menu');
-    await hide(b, true);
-    await hide(b, false);
-    await b.run(() => { window.sent = []; marrowick.keys.addEventListener('keydown', (e) => window.sent.push(e.keyCode)); });
-    await press(b, 'z');
-    check(await state(b) === 'playing' && !(await b.run(() => window.sent)).length,
-      'a Z that ends the pause is the page\'s: the program hears nothing of it');
-    await press(b, 'Escape');
-    await until('the end page', async () => (await state(b)) === 'ended');
-    await axe(b, 'a phone, the end page');
-  } finally {
-    await b.close();
-  }
-}
-
-{
-  const b = await open('chromium');
-  try {
-    await b.goto(pathToFileURL(path.join(SITE, 'index.html')).href);
-    await until('a message', async () => (await state(b)) === 'failed');
-    const text = await b.run(() => document.getElementById('text').textContent);
-    check(/web server/.test(text) && /make serve-web/.test(text), 'opened from disk: ' + text);
-  } finally {
-    await b.close();
-  }
-}
-await server.stop();
+  await startscreen(b, server.url);
+  check(await b.run(() => [...document.querySelectorAll('.full')].every((e) => !e.offsetHeight)), 'an iPhone: no Full screen');
+  check(await b.run(() => document.getElementById('homescreen').offsetHeight > 0), 'but how to add the game to the Home Screen');
+  sound(await b.run(layout), 'an iPhone, start');
+  await axe(b, 'a phone, the start screen');
+  await b.tap(...await middle(b, '#play'));
+  await shows(b, 's1');
+  check((await b.seen()).console.includes('loading sounds...done'), 'no decoder: still "loading sounds...done"');
+  await axe(b, 'a phone, a title page');
+  await b.run(() => { setTimeout(() => { throw new Error('an extension fails'); }); });
+  // The Full screen button's own call, were it shown, fails here.
+  await b.run(() => document.querySelector('#bar .full').click());
+  await sleep(500);
+  check(await state(b) === 'playing' && await b.run(() => document.getElementById('message').hidden),
+    'an error that is not the program\'s leaves the game playing');
+  await togame(b);
+  await axe(b, 'a phone, a game');
+  await hide(b, true);
+  await still(b);
+  const stopped = await clock();
+  await sleep(1000);
+  check(await clock() === stopped && await audio() === 'suspended',
+    'hidden: the picture and the program\'s clock stand still, the audio is suspended');
+  await hide(b, false);
+  await still(b);
+  check(await b.run(() => !document.getElementById('paused').hidden), 'shown again: a cover says the game is paused');
+  await axe(b, 'a phone, the paused cover');
+  await b.tap(195, 300);
+  await still(b, false);
+  check(await clock() > stopped && await audio() === 'running', 'a tap: the game, its clock and its sound go on');
+  check(await loudness(b) > -50, 'music and rain play, decoded by the program');
+  await press(b, 'm');
+  await sleep(300);
+  check(await loudness(b) === -Infinity, 'and M turns them off, with no storage');
+  await press(b, 'Escape');
+  await shows(b, 'menu');
+  await hide(b, true);
+  await hide(b, false);
+  await b.run(() => { window.sent = []; marrowick.keys.addEventListener('keydown', (e) => window.sent.push(e.keyCode)); });
+  await press(b, 'z');
+  check(await state(b) === 'playing' && !(await b.run(() => window.sent)).length,
+    'a Z that ends the pause is the page\'s: the program hears nothing of it');
+  await press(b, 'Escape');
+  await until('the end page', async () => (await state(b)) === 'ended');
+  await axe(b, 'a phone, the end page');
+  await b.goto(pathToFileURL(path.join(SITE, 'index.html')).href);
+  await until('a message', async () => (await state(b)) === 'failed');
+  const text = await b.run(() => document.getElementById('text').textContent);
+  check(/web server/.test(text) && /make serve-web/.test(text), 'opened from disk: ' + text);
+});

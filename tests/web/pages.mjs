@@ -7,16 +7,15 @@
 // included. Then the choices kept over a reload, a bad stored difficulty,
 // the canvas scaled to the window, a tap, a reload offline and a damaged
 // sound. No page error anywhere, and nothing blocked by the page's policy.
-import {serve, open, begin, startscreen, state, until, shows, differs, press, still, middle, focused, said, loudness, hide, axe,
+import {serve, using, begin, startscreen, state, until, shows, differs, press, still, middle, focused, said, loudness, hide, axe,
   sleep, check, ok} from './lib.mjs';
 
 const name = process.argv[2];
 let server = await serve({hold: '/marrowick.data'});
-const b = await open(name, {width: 1400, height: 1100});
-const pressed = (selector) => b.run((selector) => document.querySelector(selector).getAttribute('aria-pressed'), selector);
-const program = () => b.run(() => ({options: marrowick.module.FS.readFile('/options.txt', {encoding: 'utf8'}),
-  music: marrowick.module.mixer.playing(marrowick.module.mixer.music)}));
-try {
+await using(name, {width: 1400, height: 1100}, async (b) => {
+  const pressed = (selector) => b.run((selector) => document.querySelector(selector).getAttribute('aria-pressed'), selector);
+  const program = () => b.run(() => ({options: marrowick.module.FS.readFile('/options.txt', {encoding: 'utf8'}),
+    music: marrowick.module.mixer.playing(marrowick.module.mixer.music)}));
   await startscreen(b, server.url);
   check(await focused(b) === 'play', 'the start screen: Play has the focus');
   await axe(b, 'the start screen');
@@ -142,7 +141,4 @@ try {
   check(errors.length === 0, 'no page error: ' + errors.join('; '));
   const blocked = await b.run(() => marrowick.blocked);
   check(blocked.length === 0, 'nothing blocked by the page\'s policy: ' + blocked.join('; '));
-} finally {
-  await b.close();
-  await server.stop();
-}
+});

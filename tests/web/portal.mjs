@@ -5,15 +5,14 @@
 // never scroll the host; after a click on the host, a click back gives the
 // game the keys again and is no strike. A frame that may not go full screen
 // offers no full screen.
-import {serve, open, until, shows, differs, press, still, sleep, check, ok} from './lib.mjs';
+import {serve, using, until, shows, differs, press, still, sleep, check, ok} from './lib.mjs';
 
 const server = await serve({hold: '/marrowick.data', extra: {'/portal.html': (site) => `<!DOCTYPE html>
   <body style="margin: 0; height: 4000px"><p style="height: 100px; margin: 0">The portal's page.</p>
   <iframe src="${site}" allow="autoplay; fullscreen *; gamepad" allowfullscreen
     style="width: 700px; height: 560px; border: 0"></iframe>
   <iframe src="${site}?plain" style="width: 300px; height: 200px"></iframe></body>`}});
-const b = await open('chromium', {width: 1100, height: 900});
-try {
+await using('chromium', {width: 1100, height: 900}, async (b) => {
   await b.goto(server.other + 'portal.html');
   await until('the framed start screen', () => b.page.frames().some((frame) => frame.url() === server.url));
   const frame = b.page.frames().find((frame) => frame.url() === server.url);
@@ -60,7 +59,4 @@ try {
     'a frame that may not go full screen offers no full screen');
   const {errors} = await b.seen();
   check(errors.length === 0, 'no page error: ' + errors.join('; '));
-} finally {
-  await b.close();
-  await server.stop();
-}
+});

@@ -3,11 +3,9 @@
 // crosses the band, until the hammer lands on the figure. Then the game-over
 // picture, the menu page, sound all along, and the music louder level by
 // level.
-import {serve, open, begin, shows, differs, press, loudness, sleep, check, ok} from './lib.mjs';
+import {serve, using, begin, shows, differs, press, loudness, sleep, check, ok} from './lib.mjs';
 
-const name = process.argv[2];
 const server = await serve();
-const b = await open(name);
 
 // Finds meteors by their glowing core, the only such pixels in the rows of
 // the band: a run of glowing columns, whose first glowing row is 11 below a
@@ -59,7 +57,7 @@ function player() {
   requestAnimationFrame(look);
 }
 
-try {
+await using(process.argv[2], {}, async (b) => {
   await b.goto(server.url);
   await b.run(() => localStorage.setItem('marrowick-difficulty', '3'));
   await begin(b, server.url);
@@ -85,7 +83,4 @@ try {
     'the music rose level by level: ' + volumes.join(', '));
   const {errors} = await b.seen();
   check(errors.length === 0, 'no page error: ' + errors.join('; '));
-} finally {
-  await b.close();
-  await server.stop();
-}
+});
