@@ -87,6 +87,9 @@ void key(int sym, bool down) { S.keys[sym] = down; }
 void pushquit() { ++S.quits; }
 void atflip(int flip, std::function<void()> fn) { S.timed.push_back({flip, 0, std::move(fn)}); }
 void attick(Uint32 ms, std::function<void()> fn) { S.timed.push_back({-1, ms, std::move(fn)}); }
+void keys(const std::vector<Key>& script) {
+    for (Key k : script) atflip(k.flip, [k] { k.sym ? key(k.sym, k.down) : pushquit(); });
+}
 int flips() { return S.flips; }
 void maxflips(int n) { S.maxflips = n; }
 void missing(const std::string& path) { S.missing.insert(path); }
@@ -124,11 +127,7 @@ extern "C" {
 
 int SDL_Init(Uint32 flags) { call("SDL_Init", flags); return failed("SDL_Init") ? -1 : 0; }
 void SDL_Quit(void) { call("SDL_Quit"); }
-char* SDL_GetError(void) {
-    static char error[] = "no luck";
-    tick();
-    return error;
-}
+char* SDL_GetError(void) { tick(); return const_cast<char*>("no luck"); }
 SDL_Surface* SDL_SetVideoMode(int w, int h, int bpp, Uint32 flags) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%x", flags);
@@ -139,10 +138,7 @@ void SDL_WM_SetCaption(const char* title, const char* icon) { call("SDL_WM_SetCa
 int SDL_ShowCursor(int toggle) { call("SDL_ShowCursor", toggle); return 1; }
 Uint8* SDL_GetKeyState(int*) { tick(); return S.keys; }
 Uint32 SDL_GetTicks(void) { tick(); return now(); }
-void SDL_Delay(Uint32 ms) {
-    S.us += Uint64(ms) * 1000;
-    call("SDL_Delay", ms);
-}
+void SDL_Delay(Uint32 ms) { S.us += Uint64(ms) * 1000; call("SDL_Delay", ms); }
 
 int SDL_PollEvent(SDL_Event* event) {
     tick();
@@ -248,9 +244,6 @@ int rand(void) __THROW {
     return v;
 }
 void srand(unsigned seed) __THROW { log("srand", seed); S.seed = seed; }
-time_t time(time_t* t) __THROW {
-    if (t) *t = 1000000000;
-    return 1000000000;
-}
+time_t time(time_t* t) __THROW { return t ? *t = 1000000000 : 1000000000; }
 
 }  // extern "C"

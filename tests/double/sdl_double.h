@@ -31,6 +31,10 @@ void spend(unsigned ms);
 
 void key(int sym, bool down);
 void pushquit();
+// A script of keys down or up, each at the start of its flip; sym 0 is a
+// window close instead.
+struct Key { int flip, sym; bool down; };
+void keys(const std::vector<Key>& script);
 
 // Run at the start of SDL_PollEvent: the due atflip and attick handlers, once
 // each.

@@ -66,14 +66,8 @@ int count(const Ints& v, std::function<bool(int)> pred) { return std::count_if(v
 int newdrops(int f) { return count(ys(f, "rain.png"), [](int y) { return y == -12; }); }  // drops of speed 3
 
 void at(int f, std::function<void()> fn) { sd::atflip(f, std::move(fn)); }
-// Keys down or up at the start of their frames.
-struct Key { int flip, sym; bool down; };
-void keys(const std::vector<Key>& script) {
-    for (Key k : script) at(k.flip, [k] { sd::key(k.sym, k.down); });
-}
+using sd::keys;
 void tap(int f) { keys({{f, SDLK_z, true}, {f + 1, SDLK_z, false}}); }
-// Inside a pause, where no frame passes: ms after now.
-void later(Uint32 ms, std::function<void()> fn) { sd::attick(sd::ticks() + ms, std::move(fn)); }
 
 // Meteors at difficulty 2, each queued at the start of its spawn frame as its
 // three draws: x, speed class (0, 5, 9 give speeds 1, 2, 3) and the spacing
@@ -104,25 +98,6 @@ void walk(int skip, int late, int until) {
 const std::string wrong = "Mix_PlayChannelTimed(-1,wrongjump.ogg,0,-1)";
 const std::string missed = "Mix_PlayChannelTimed(-1,missed.ogg,0,-1)";
 
-TEST(Game, EveryGameSetsUpAfreshAndItsFrameZeroShowsTheStartingScene) {
-    fresh();
-    walk(0, 0, 1200);  // by frame 1200: figure at 168, level 2, head down, meteors falling
-    play(1200);
-    ASSERT_GE(figure(1200).x, 151);  // level 2
-    sd::key(SDLK_ESCAPE, false);
-    const int base = sd::flips();
-    sd::clearcalls();
-    play(base + 2);
-    Texts calls;
-    for (const sd::Call& c : sd::calls("Mix_")) calls.push_back(c.text);
-    EXPECT_EQ(calls, (Texts{"Mix_Volume(0,38)", "Mix_Volume(1,128)", "Mix_VolumeMusic(38)", "Mix_PlayMusic(bg.ogg,1)",
-                            "Mix_PlayChannelTimed(0,rain.ogg,0,-1)", "Mix_HaltChannel(-1)", "Mix_HaltMusic"}));
-    EXPECT_EQ(scene(base), "bg.png 0,0 char1.png 75,410 hammer1.png 597,355 hammer2.png 608,330 rain.png 2,-12");
-    EXPECT_EQ(newdrops(base + 1) + newdrops(base + 2), 2) << "level 0 again: one drop a frame";
-    const auto flip = sd::calls("SDL_Flip");
-    EXPECT_EQ((Ints{int(flip[1].tick - flip[0].tick), int(flip[2].tick - flip[1].tick)}), (Ints{16, 17}));
-}
-
 // P pauses and Z or Y strikes only when seen up since its last press.
 TEST(Game, PAndTheStrikeKeysActOncePerPressAndThePauseHoldsTheFrame) {
     fresh();
@@ -135,12 +110,12 @@ TEST(Game, PAndTheStrikeKeysActOncePerPressAndThePauseHoldsTheFrame) {
     sd::attick(100, [] { sd::key(SDLK_p, false); });
     sd::attick(3000, [] { sd::key(SDLK_p, true); });
     keys({{5, SDLK_p, false}, {410, SDLK_p, true}});
-    at(410, [] {  // Escape inside a pause waits for the frame after it
-        later(100, [] {
+    at(410, [] {  // Escape inside a pause, where no frame passes, waits for the frame after it
+        sd::attick(sd::ticks() + 100, [] {
             sd::key(SDLK_p, false);
             sd::key(SDLK_ESCAPE, true);
         });
-        later(2000, sd::pushquit);
+        sd::attick(sd::ticks() + 2000, sd::pushquit);
     });
     game();
     EXPECT_EQ(flipsof(wrong), (Ints{40, 70}));
@@ -312,7 +287,9 @@ TEST(Game, SpawningEndsAt565AndTheHammerLandingCrushesAFigureBeyondIt) {
     }
 }
 
-TEST(Game, RainAndSoundRiseWithTheFigure) {
+// Then the next game sets up afresh: frame 0 shows the starting scene, at
+// level 0's volumes and drops, paced as ever.
+TEST(Game, RainAndSoundRiseWithTheFigureAndTheNextGameStartsAfresh) {
     fresh();
     walk(0, 0, 3090);
     at(1000, sd::endmusic);
@@ -344,6 +321,18 @@ TEST(Game, RainAndSoundRiseWithTheFigure) {
     // lands: the ring restarts drops still falling, and all 800 are drawn.
     EXPECT_EQ((Ints{int(ys(2999, "rain.png").size()), int(ys(3000, "rain.png").size()), newdrops(3000)}),
               (Ints{800, 800, 6}));
+
+    const int base = sd::flips();
+    sd::clearcalls();
+    play(base + 2);
+    Texts calls;
+    for (const sd::Call& c : sd::calls("Mix_")) calls.push_back(c.text);
+    EXPECT_EQ(calls, (Texts{"Mix_Volume(0,38)", "Mix_Volume(1,128)", "Mix_VolumeMusic(38)", "Mix_PlayMusic(bg.ogg,1)",
+                            "Mix_PlayChannelTimed(0,rain.ogg,0,-1)", "Mix_HaltChannel(-1)", "Mix_HaltMusic"}));
+    EXPECT_EQ(scene(base), "bg.png 0,0 char1.png 75,410 hammer1.png 597,355 hammer2.png 608,330 rain.png 2,-12");
+    EXPECT_EQ(newdrops(base + 1) + newdrops(base + 2), 2) << "level 0 again: one drop a frame";
+    const auto flip = sd::calls("SDL_Flip");
+    EXPECT_EQ((Ints{int(flip[1].tick - flip[0].tick), int(flip[2].tick - flip[1].tick)}), (Ints{16, 17}));
 }
 
 }  // namespace

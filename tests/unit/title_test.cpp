@@ -30,9 +30,8 @@ TEST(Pacer, FramesStart16_17_17ApartAfterASlowFrameAndAcrossTheWrap) {
     }
 }
 
-const int Z = SDLK_z, Y = SDLK_y, ESC = SDLK_ESCAPE, QUIT = 0;
-struct Step { int flip, sym; bool down; };  // QUIT: a window close
-struct Story { const char* title; std::vector<Step> script; const char* timeline; };
+const int Z = SDLK_z, Y = SDLK_y, ESC = SDLK_ESCAPE, QUIT = 0;  // QUIT: a window close
+struct Story { const char* title; std::vector<sd::Key> script; const char* timeline; };
 
 // Runs the program on a script of input by frame; its timeline has a letter
 // per frame: the page 0..3 drawn alone, or g for a game frame. "0x3 1x2" is
@@ -42,8 +41,7 @@ void tell(const std::vector<Story>& stories) {
     for (const Story& s : stories) {
         sd::reset();
         sd::maxflips(400);
-        for (Step p : s.script)
-            sd::atflip(p.flip, [p] { p.sym == QUIT ? sd::pushquit() : sd::key(p.sym, p.down); });
+        sd::keys(s.script);
         testing::internal::CaptureStdout();
         marrowick();
         testing::internal::GetCapturedStdout();
@@ -76,7 +74,7 @@ TEST(Title, EscapeAfter200MsOrAWindowCloseEndsTheProgram) {
            {{20, Z, 1}, {21, Z, 0}, {25, Z, 1}, {25, QUIT, 1}}, "0x20 1x5 2x1"}});
 }
 
-std::vector<Step> toMenuThen(std::vector<Step> more) {
+std::vector<sd::Key> toMenuThen(std::vector<sd::Key> more) {
     more.insert(more.begin(), {{20, Z, 1}, {21, Z, 0}, {22, Z, 1}, {23, Z, 0}, {24, Z, 1}, {25, Z, 0}});
     return more;
 }
