@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Damaged media through the real program and the real decoders, on SDL's
-# dummy drivers: each of the 20 files in turn missing, empty, cut short,
+# dummy drivers: each picture and sound in turn missing, empty, cut short,
 # replaced by garbage and with bytes flipped, from a fixed seed. Every start
 # must print the transcript, naming exactly the sounds the mixer refused,
 # play the title pages and a game of 1000 frames and end cleanly, however
@@ -11,8 +11,7 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy MARROWICK_PLAYER=script MARRO
 unset DISPLAY
 RANDOM=${FUZZ_SEED:-10}
 FLIPS=${FUZZ_FLIPS:-8}  # cases of flipped bytes per file
-FILES=(graphics/{s1,s2,menu,bg,char1,char2,meteor1,meteor2,hammer1,hammer2,gameover,rain,s3}.png
-    sounds/{hammer,wrongjump,missed,gameover,rain,heart,bg}.ogg)
+mapfile -t FILES < <(cd data && printf '%s\n' graphics/*.png sounds/*.ogg)
 # The sounds of chunk[0] to chunk[5], in the game's order (bg.ogg is the music).
 CHUNKS=(hammer wrongjump missed gameover rain heart)
 
