@@ -4,7 +4,7 @@
 // how to have it; A turns the title pages; Start pauses and goes on; Back
 // leaves the game; a second pad, connected during a game, plays too; and a
 // key brings the sound.
-import {serve, using, startscreen, togame, until, shows, still, sleep, ok} from './lib.mjs';
+import {serve, using, startscreen, togame, until, shows, pauses, sleep, ok} from './lib.mjs';
 
 const server = await serve();
 // Firefox under automation lets any page start sound: here, as browsers do
@@ -31,15 +31,11 @@ await using('firefox', {gamepads: true, before: gestures}, async (b) => {
   const first = await pad();
   await button(first, 0);
   await shows(b, 's1');
-  await until('the page to say how to have sound', () => b.run(() =>
+  await until('A on the start screen: the game starts, silent, and the page says how to have sound', () => b.run(() =>
     !document.getElementById('soundnote').hidden && marrowick.audio.context.state !== 'running'));
-  ok('A on the start screen: the game starts, silent, and the page says how to have sound');
   await sleep(300);  // the first page takes a key only after 200 ms
   await togame(b, () => button(first, 0));
-  await button(first, 9);
-  await still(b);
-  await button(first, 9);
-  await still(b, false);
+  await pauses(b, () => button(first, 9));
   ok('Start pauses, and goes on');
   const second = await pad();
   await button(second, 8);
@@ -47,7 +43,6 @@ await using('firefox', {gamepads: true, before: gestures}, async (b) => {
   ok('Back on a pad connected during the game: the menu page');
   await b.key('x', 'down');
   await b.key('x', 'up');
-  await until('sound after a key', () => b.run(() =>
+  await until('a key brings the sound', () => b.run(() =>
     marrowick.audio.context.state === 'running' && document.getElementById('soundnote').hidden));
-  ok('a key brings the sound');
 });

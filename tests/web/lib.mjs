@@ -105,9 +105,17 @@ export async function open(name, {width = 1000, height = 800, device, before, ga
   return name === 'webkit' ? webkit(width, height, before) : puppet(name, width, height, device, before, gamepads);
 }
 // test(b) on a browser opened as open() does, closed however the test ends.
+// It passes only if its last page met no page error (since a forget()) and
+// the page's policy blocked nothing there.
 export async function using(name, options, test) {
   const b = await open(name, options);
-  try { return await test(b); } finally { await b.close(); }
+  try {
+    await test(b);
+    const {errors} = await b.seen(), blocked = await b.run(() => window.marrowick?.blocked || []);
+    check(!errors.length && !blocked.length, 'no page error, nothing blocked: ' + [...errors, ...blocked].join('; '));
+  } finally {
+    await b.close();
+  }
 }
 
 async function puppet(name, width, height, device, before, gamepads) {
@@ -212,14 +220,14 @@ async function webkit(width, height, before) {
   return b;
 }
 
-export async function state(b) {
-  return b.run(() => window.marrowick && window.marrowick.state);
-}
-// what may be a function, to name what was last seen.
+export const state = (b) => b.run(() => window.marrowick && window.marrowick.state);
+// Waits until test() is true, and says so. what may be a function, to name
+// what was last seen.
 export async function until(what, test, ms = 10000) {
+  const name = () => (typeof what === 'function' ? what() : what);
   for (const end = Date.now() + ms; Date.now() < end; await sleep(100))
-    if (await test()) return;
-  throw new Error('FAIL: ' + (typeof what === 'function' ? what() : what) + ' within ' + ms + ' ms');
+    if (await test()) return ok(name());
+  throw new Error('FAIL: ' + name() + ' within ' + ms + ' ms');
 }
 
 // How many pixels of the canvas differ from the picture data/graphics/NAME.png.
@@ -247,7 +255,6 @@ export async function differs(b, name) {
 export async function shows(b, name, spare = 0) {
   let count;
   await until(() => `shows ${name}.png (${count} px off)`, async () => (count = await differs(b, name)) <= spare, 4000);
-  ok(`shows ${name}.png (${count} px off)`);
 }
 
 // Where to click an element of the page: its middle.
@@ -267,7 +274,13 @@ export async function still(b, yes = true, ms = 600) {
     await sleep(ms);
     return (await picture(b) === first) === yes;
   });
-  ok(`the picture ${yes ? 'stands still' : 'moves'}`);
+}
+// act pauses the game, and act again lets it go on.
+export async function pauses(b, act) {
+  await act();
+  await still(b);
+  await act();
+  await still(b, false);
 }
 
 // The page hidden, or shown again, as when another tab comes to the front.
@@ -342,7 +355,5 @@ export async function begin(b, url) {
   await startscreen(b, url);
   await b.click(...await middle(b, '#play'));
   await shows(b, 's1');
-  const blocked = await b.run(() => marrowick.blocked);
-  if (blocked.length) throw new Error('FAIL: blocked by the page\'s policy: ' + blocked.join('; '));
   await sleep(300);  // the first page takes a key only after 200 ms
 }

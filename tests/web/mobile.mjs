@@ -7,8 +7,8 @@
 // the program's and a hidden page; the page opened from disk.
 import {pathToFileURL} from 'node:url';
 import path from 'node:path';
-import {SITE, DEVICES, serve, using, begin, startscreen, togame, state, until, shows, differs, press, still, middle, loudness, hide,
-  axe, sleep, check, ok} from './lib.mjs';
+import {SITE, DEVICES, serve, using, begin, startscreen, togame, state, until, shows, differs, press, still, pauses, middle, loudness,
+  hide, axe, sleep, check, ok} from './lib.mjs';
 
 const server = await serve();
 
@@ -80,22 +80,16 @@ await using('chromium', {device: DEVICES.landscape}, async (b) => {
   check(await b.run(() => document.querySelector('#bar .full').textContent) === 'Leave full screen',
     'in full screen the button offers to leave it');
   // A tap on a loaded machine may fall between two frames: once more.
-  const turn = async (done) => {
+  const turn = async (what, done) => {
     for (let tries = 0; tries < 3; tries++) {
       await b.tap(300, 200);
-      try { return await until('the next page', done, 2000); } catch (e) { /* again */ }
+      try { return await until(what, done, 2000); } catch (e) { /* again */ }
     }
     throw new Error('FAIL: taps turn no page');
   };
-  for (const page of ['s2', 's3', 'menu']) {
-    await turn(async () => await differs(b, page) === 0);
-    ok('a tap: ' + page);
-  }
-  await turn(async () => await differs(b, 'bg') < 20000);
-  await tapon('#pause');
-  await still(b);
-  await tapon('#pause');
-  await still(b, false);
+  for (const page of ['s2', 's3', 'menu']) await turn('a tap: ' + page, async () => await differs(b, page) === 0);
+  await turn('a tap: a game', async () => await differs(b, 'bg') < 20000);
+  await pauses(b, () => tapon('#pause'));
   ok('Pause in full screen, and again');
   await tapon('#bar .sound');
   await sleep(300);
@@ -107,7 +101,6 @@ await using('chromium', {device: DEVICES.landscape}, async (b) => {
   await tapon('#bar .full');
   await until('the button leaves full screen', () => b.run(() =>
     document.fullscreenElement === null && document.querySelector('#bar .full').textContent === 'Full screen'));
-  ok('the button leaves full screen');
 });
 
 // An iPhone before iOS 18.4, in a private window: no element full screen,
@@ -144,6 +137,7 @@ await using('chromium', {device: DEVICES.phone, before: iphone}, async (b) => {
   await sleep(500);
   check(await state(b) === 'playing' && await b.run(() => document.getElementById('message').hidden),
     'an error that is not the program\'s leaves the game playing');
+  await b.forget();
   await togame(b);
   await axe(b, 'a phone, a game');
   await hide(b, true);
