@@ -244,6 +244,6 @@ int rand(void) __THROW {
     return v;
 }
 void srand(unsigned seed) __THROW { log("srand", seed); S.seed = seed; }
-time_t time(time_t* t) __THROW { return t ? *t = 1000000000 : 1000000000; }
+time_t time(time_t* t) __THROW { if (t) *t = 1000000000; return 1000000000; }
 
 }  // extern "C"
