@@ -105,8 +105,9 @@ export async function open(name, {width = 1000, height = 800, device, before, ga
   return name === 'webkit' ? webkit(width, height, before) : puppet(name, width, height, device, before, gamepads);
 }
 // test(b) on a browser opened as open() does, closed however the test ends.
-// It passes only if its last page met no page error (since a forget()) and
-// the page's policy blocked nothing there.
+// It passes only if no page error was seen since the browser opened or last
+// forgot (in WebKit: on its last page), and the page's policy blocked
+// nothing on its last page.
 export async function using(name, options, test) {
   const b = await open(name, options);
   try {

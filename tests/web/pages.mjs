@@ -126,7 +126,6 @@ await using(name, {width: 1400, height: 1100}, async (b) => {
   ok('with the server gone, a reload still plays');
 
   server = await serve({damage: '/data/sounds/heart.ogg'});
-  await b.forget();
   await begin(b, server.url);
   check((await b.seen()).console.includes('loading sounds...doneerror with chunk[5]'),
     'a damaged heart.ogg: "error with chunk[5]"');
