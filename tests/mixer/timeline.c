@@ -47,31 +47,22 @@ Uint32 SDL_GetTicks(void)
     return (Uint32)((Uint64)mixed * 1000 / 22050);
 }
 
-static int reached(void)
-{
-    return (int)(SDL_GetTicks() - start) >= due;
-}
-
+// Run by SDL_mixer once it has mixed a buffer: counts the buffer, and
+// pauses the mixer once the moment due is reached.
 static void count(void* udata, Uint8* stream, int len)
 {
     (void)udata;
     (void)stream;
     mixed += len / 2;  // 16-bit mono
-    if (reached())
+    if ((int)(SDL_GetTicks() - start) >= due)
         SDL_PauseAudio(1);
 }
 
-// Till a buffer has reached the moment due, and the mixer has paused.
+// Till a buffer has reached the moment due, and the mixer has paused itself.
 static void pausedue(void)
 {
-    for (;;) {
-        SDL_LockAudio();
-        int paused = mixed && reached();
-        SDL_UnlockAudio();
-        if (paused)
-            return;
+    while (SDL_GetAudioStatus() != SDL_AUDIO_PAUSED)
         SDL_Delay(1);
-    }
 }
 
 // At the end of the first buffer mixed from here.
