@@ -103,6 +103,9 @@ await using(name, {width: 1400, height: 1100}, async (b) => {
   await startscreen(b);
   check(await pressed('[data-level="1"]') === 'true' && await pressed('#start .sound') === 'false',
     'a reload keeps difficulty 1 and the sound off');
+  // Reloaded once its files are in: Firefox reports a page left while its
+  // worker still streams the data to it as an error of that page.
+  await until('the game is ready', async () => await said(b) === 'The game is ready to play.');
   await b.run(() => localStorage.setItem('marrowick-difficulty', '7; drop'));
   await b.reload();
   await startscreen(b);
